@@ -1,0 +1,84 @@
+#include "common/process.hpp"
+
+#include <pthread.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <iostream>
+#include <stdexcept>
+#include <vector>
+
+namespace {
+
+[[noreturn]] void terminateprocess(int status) { std::_Exit(status); }
+
+processendhandler currenthandler = terminateprocess;
+
+std::vector<void (*)()>& endhooks() {
+    static std::vector<void (*)()> hooks;
+    return hooks;
+}
+
+[[noreturn]] void throwprocessended(int status) { throw processended{status}; }
+
+// 1 GiB of address space; only the pages actually touched are ever committed.
+constexpr std::size_t largestacksize = std::size_t{1} << 30;
+
+struct stackjob {
+    const std::function<void()>* work;
+    std::exception_ptr failure;
+};
+
+void* runstackjob(void* argument) {
+    auto* job = static_cast<stackjob*>(argument);
+    try {
+        (*job->work)();
+    } catch (...) {
+        job->failure = std::current_exception();
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+void endprocess(int status) {
+    for (auto hook : endhooks()) hook();
+    std::cout.flush();
+    std::cerr.flush();
+    std::fflush(nullptr);
+    currenthandler(status);
+    std::_Exit(status);  // a handler that returns still ends the process
+}
+
+void atprocessend(void (*hook)()) {
+    auto& hooks = endhooks();
+    if (std::find(hooks.begin(), hooks.end(), hook) == hooks.end()) hooks.push_back(hook);
+}
+
+processendhandler setprocessendhandler(processendhandler handler) {
+    processendhandler previous = currenthandler;
+    currenthandler = handler;
+    return previous;
+}
+
+catchprocessend::catchprocessend() : previous(setprocessendhandler(throwprocessended)) {}
+
+catchprocessend::~catchprocessend() { setprocessendhandler(previous); }
+
+void runonlargestack(const std::function<void()>& work) {
+    stackjob job{&work, nullptr};
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    pthread_attr_setstacksize(&attributes, largestacksize);
+    pthread_t thread;
+    int failed = pthread_create(&thread, &attributes, runstackjob, &job);
+    pthread_attr_destroy(&attributes);
+    if (failed) {
+        work();  // no thread to be had: run on the caller's stack rather than not at all
+        return;
+    }
+    pthread_join(thread, nullptr);
+    if (job.failure) std::rethrow_exception(job.failure);
+}

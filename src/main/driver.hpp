@@ -1,0 +1,16 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "common/bytes.hpp"
+
+// The file's lines, each followed by one line end; a file that cannot be read gives the empty text.
+std::string readsource(const std::string& path);
+
+// Writes each byte in lower-case hexadecimal followed by a blank, and leaves `out` in hexadecimal mode.
+void listcode(std::ostream& out, const std::vector<byte>& bytes);
+
+// One whole run of `vesk FILE`: read, compile, load, run. Never returns; the process ends inside.
+[[noreturn]] void runvesk(int argc, const char* const* argv);

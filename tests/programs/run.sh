@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Runs one whole-program test. Beside tests/programs/NAME.VKEX stand its expectations:
+#   NAME.out     standard output (required)
+#   NAME.err     standard error (absent: empty)
+#   NAME.status  exit status (absent: 0)
+#   NAME.in      standard input (absent: none)
+#   NAME.files/  files copied into the scratch folder before the run
+# The program runs in an empty scratch folder holding a copy of itself. On standard error, the quip line
+# that follows "COMPILER ERROR" is replaced by "// <quip>" when it is one of the ten quips.
+set -u
+vesk=$1
+program=$2
+dir=$(dirname "$program")
+name=$(basename "$program" .VKEX)
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir "$work/run"
+cp "$program" "$work/run/"
+if [ -d "$dir/$name.files" ]; then cp -r "$dir/$name.files/." "$work/run/"; fi
+input=/dev/null
+if [ -f "$dir/$name.in" ]; then input="$dir/$name.in"; fi
+
+(cd "$work/run" && timeout 120 "$vesk" "$name.VKEX" <"$input" >"$work/stdout" 2>"$work/stderr.raw")
+status=$?
+
+if grep -qx 'COMPILER ERROR' "$work/stderr.raw"; then
+    awk '
+    BEGIN {
+        split("What did you do again?|Well that wasn'\''t supposed to happen...|I swear it wasn'\''t my fault!|Mist.|Was it my fault?|Stop doing that!|Something ain'\''t right...|Full steam ahead!|This message will come to haunt me, Tamsin Quell.|GRRRRRRRR", list, "|")
+        for (i in list) quips["// " list[i]] = 1
+    }
+    previous == "COMPILER ERROR" && ($0 in quips) { print "// <quip>"; previous = $0; next }
+    { print; previous = $0 }
+    ' "$work/stderr.raw" >"$work/stderr"
+else
+    cp "$work/stderr.raw" "$work/stderr"
+fi
+
+expectedstatus=0
+if [ -f "$dir/$name.status" ]; then expectedstatus=$(tr -d '[:space:]' <"$dir/$name.status"); fi
+expectederr=/dev/null
+if [ -f "$dir/$name.err" ]; then expectederr="$dir/$name.err"; fi
+
+failed=0
+if ! diff -u "$dir/$name.out" "$work/stdout"; then echo "standard output differs"; failed=1; fi
+if ! diff -u "$expectederr" "$work/stderr"; then echo "standard error differs"; failed=1; fi
+if [ "$status" != "$expectedstatus" ]; then echo "exit status $status, expected $expectedstatus"; failed=1; fi
+exit $failed
