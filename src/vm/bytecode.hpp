@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstddef>
+
+#include "vm/values.hpp"
+
+namespace V4VM {
+
+enum opcode : byte {
+    ADD, SUB, MUL, DIV, LOADLOCAL, STORELOCAL, LEAVE, ENTERATTR, LEAVEALL, CALL,
+    LOADATTR, STOREATTR, LOADGLOBAL, STOREGLOBAL, PUSHCONST, PUSHCOPY, RETURN, EQUAL, GREATER, LESS,
+    LESSEQ, GREATEREQ, NOT, AND, OR, XOR, STASH, UNSTASH, PTRLOCAL, PTRATTR,
+    PTRGLOBAL, PTRTOP, NOR, IF, POP, WHILE, FOR, SAVESCOPE, RESTORESCOPE, ASSIGN,
+    DUP, ENTERTOP,
+};
+
+enum operandtag : byte { INT, FLOAT, STRING, CLASS, LIST, DICT, CODE, STACK };
+
+// A running code body: the bytes of its function, shared, and the position of the next byte. The
+// bytes not yet executed are those from `next` on.
+struct codebody {
+    codebytes bytes;
+    std::size_t next = 0;
+
+    bool empty() const;
+    std::size_t remaining() const;
+    byte top() const;  // the next byte; the body must not be empty
+    byte pop();        // the next byte, consumed; "Operand runs past the end of the code." when empty
+};
+
+// Reads one operand from the front of `body`, consuming exactly its bytes.
+variable getop(codebody& body);
+
+}  // namespace V4VM

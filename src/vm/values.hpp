@@ -1,0 +1,97 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/bytes.hpp"
+
+namespace V4VM {
+
+class variable;
+class scope;
+struct filestream;
+
+// Type identifiers. Only the texts of typetext() are ever printed or compared by a program; an enum
+// keeps the tests of every instruction cheap.
+enum class vtype : std::uint8_t {
+    none,  // a fresh value whose creator has not set its type yet; its text is empty
+    builtin_int,
+    builtin_float,
+    builtin_string,
+    builtin_list,
+    builtin_dict,
+    builtin_pntr,
+    custom_func,
+    custom_class,
+    builtin_module,
+    builtin_class,
+    builtin_func,
+};
+
+// "BUILTIN_INT", "BUILTIN_FLOAT", ... and "" for vtype::none.
+const std::string& typetext(vtype type);
+
+// A native: the receiver (possibly null) and the arguments "arg0", "arg1", ...
+using mfuncptr = void (*)(variable* self, const scope& args);
+
+// Dictionary entries are ordered by the creation order of their key objects, so that every run of a
+// program lists a dictionary the same way.
+struct bycreation {
+    bool operator()(const variable* a, const variable* b) const;
+};
+using dictmap = std::map<variable*, variable*, bycreation>;
+
+// A function body: immutable bytes shared by every call of the function and read with a cursor.
+using codebytes = std::shared_ptr<const std::vector<byte>>;
+
+// The one runtime value class: every integer, float, string, list, dictionary, pointer, function,
+// class, instance, file object and the program root. Heap values are made by getallocvar only.
+class variable {
+public:
+    vtype identifier = vtype::none;
+    std::string name = "Unnamed Variable";
+    bool ismodule = false;
+    std::map<std::string, variable*> attributes;
+    variable* self = nullptr;
+    std::int32_t intval = 0;
+    float floatval = 0;
+    std::string stringval;
+    dictmap dictval;
+    std::vector<variable*> listval;
+    codebytes funccode;  // null is the empty body
+    mfuncptr modulefunc = nullptr;
+    std::map<std::string, std::shared_ptr<filestream>> moduleparams;
+    variable* pntrval = nullptr;
+    bool alreadycopied = false;
+
+    // Creation order of a heap value (0 for values on the C++ stack); identity, never copied.
+    std::uint64_t serial = 0;
+
+    variable() = default;
+    variable(const variable& other);                 // every field but serial
+    variable& operator=(const variable& other);      // every field but alreadycopied and serial
+    ~variable() = default;
+
+    std::int32_t getint() const;
+    float getfloat() const;
+    std::string getstring(bool quote) const;
+    variable* getvar();
+    variable* getcopy();
+    variable* getpointer();
+    bool operator==(const variable& other) const;
+};
+
+// Creates a heap value (type none) that the machine keeps track of, and attaches the built-in methods
+// of `type` for strings, lists, dictionaries and pointers. The identifier is left for the caller.
+variable* getallocvar(vtype type = vtype::none);
+
+// Number of heap values made since the last reset.
+std::size_t allocatedcount();
+
+// Frees every heap value; used when the machine is reset.
+void freeallvariables();
+
+}  // namespace V4VM
