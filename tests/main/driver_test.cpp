@@ -2,12 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
+
+#include "support/runbinary.hpp"
 
 namespace {
 
@@ -35,32 +33,9 @@ TEST(Driver, ListsBytesInHexAndStaysInHex) {
 
 namespace {
 
-struct runresult {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-std::string slurp(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-runresult runvesk(const std::string& arguments) {
-    // ctest runs tests side by side: name the files after the test
-    std::string base = testing::TempDir() + testing::UnitTest::GetInstance()->current_test_info()->name();
-    std::string out = base + ".out";
-    std::string err = base + ".err";
-    std::string command = std::string(VESK_BINARY) + arguments + " </dev/null >" + out + " 2>" + err;
-    int raw = std::system(command.c_str());
-    return {WEXITSTATUS(raw), slurp(out), slurp(err)};
-}
-
 TEST(Driver, WrongArgumentCountPrintsUsageAndFails) {
     for (const char* arguments : {"", " a.VKEX b.VKEX"}) {
-        runresult run = runvesk(arguments);
+        binaryrun run = runwitharguments(arguments);
         EXPECT_EQ(run.status, 1);
         EXPECT_EQ(run.out, "reading file...\n");
         EXPECT_EQ(run.err, "Too many or not enough arguments.\n");
@@ -68,7 +43,7 @@ TEST(Driver, WrongArgumentCountPrintsUsageAndFails) {
 }
 
 TEST(Driver, MissingFileRunsAsEmptyProgram) {
-    runresult run = runvesk(" " + testing::TempDir() + "no-such-file.VKEX");
+    binaryrun run = runwitharguments(" no-such-file.VKEX");
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out,
               "reading file...\nfile read. compiling...\ncompilation finished. starting vm...\ninit...\n"

@@ -1,0 +1,46 @@
+#include "support/runbinary.hpp"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+// ctest runs tests side by side: every run gets a folder of its own.
+std::string freshfolder() {
+    static int runs = 0;
+    const auto* test = testing::UnitTest::GetInstance()->current_test_info();
+    std::string folder = testing::TempDir() + "vesk-" + test->test_suite_name() + "-" + test->name() + "-" +
+                         std::to_string(++runs);
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    return folder;
+}
+
+binaryrun runin(const std::string& folder, const std::string& arguments, const std::string& input) {
+    std::ofstream(folder + "/.stdin", std::ios::binary) << input;
+    std::string command = "cd '" + folder + "' && " + VESK_BINARY + arguments + " <.stdin >.stdout 2>.stderr";
+    int raw = std::system(command.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(folder + "/.stdout"), slurp(folder + "/.stderr"), folder};
+}
+
+}  // namespace
+
+std::string slurp(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+binaryrun runwitharguments(const std::string& arguments) { return runin(freshfolder(), arguments, ""); }
+
+binaryrun runsource(const std::string& source, const std::string& input) {
+    std::string folder = freshfolder();
+    std::ofstream(folder + "/program.VKEX", std::ios::binary) << source;
+    return runin(folder, " program.VKEX", input);
+}
