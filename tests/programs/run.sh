@@ -7,10 +7,18 @@
 #   NAME.files/  files copied into the scratch folder before the run
 # The program runs in an empty scratch folder holding a copy of itself. On standard error, the quip line
 # that follows "COMPILER ERROR" is replaced by "// <quip>" when it is one of the ten quips.
+#
+# run.sh VESK PROGRAM [EXPECTATIONS]   compares (EXPECTATIONS: the folder of the expectation files,
+#                                       by default the program's own)
+# run.sh --record VESK PROGRAM [...]   writes the expectation files from this run instead; read them
+#                                       before committing them
 set -u
+record=0
+if [ "$1" = --record ]; then record=1; shift; fi
 vesk=$1
 program=$2
-dir=$(dirname "$program")
+expectations=${3:-$(dirname "$program")}
+dir=$expectations
 name=$(basename "$program" .VKEX)
 
 work=$(mktemp -d)
@@ -35,6 +43,13 @@ if grep -qx 'COMPILER ERROR' "$work/stderr.raw"; then
     ' "$work/stderr.raw" >"$work/stderr"
 else
     cp "$work/stderr.raw" "$work/stderr"
+fi
+
+if [ $record = 1 ]; then
+    cp "$work/stdout" "$dir/$name.out"
+    if [ -s "$work/stderr" ]; then cp "$work/stderr" "$dir/$name.err"; else rm -f "$dir/$name.err"; fi
+    if [ "$status" != 0 ]; then echo "$status" >"$dir/$name.status"; else rm -f "$dir/$name.status"; fi
+    exit 0
 fi
 
 expectedstatus=0
