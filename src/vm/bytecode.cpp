@@ -34,8 +34,10 @@ std::uint32_t readword(codebody& body) {
 
 codebytes cutcode(codebody& body, std::int32_t length) {
     if (length <= 0) return nullptr;
-    if (static_cast<std::size_t>(length) > body.remaining())
+    if (static_cast<std::size_t>(length) > body.remaining()) {
+        body.next += body.remaining();  // the bytes there were are consumed before the shortage shows
         error("bytes ran out! Specified: " + std::to_string(length));
+    }
     auto key = std::make_tuple(body.bytes.get(), body.next, length);
     auto found = cutbodies.find(key);
     if (found == cutbodies.end()) {
