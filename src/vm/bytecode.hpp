@@ -24,11 +24,15 @@ struct codebody {
 
     bool empty() const;
     std::size_t remaining() const;
-    byte top() const;  // the next byte; the body must not be empty
-    byte pop();        // the next byte, consumed; "Operand runs past the end of the code." when empty
+    // The next byte, and the next byte consumed: "Operand runs past the end of the code." when empty.
+    byte top() const;
+    byte pop();
 };
 
 // Reads one operand from the front of `body`, consuming exactly its bytes.
 variable getop(codebody& body);
+
+// Forgets the bodies cut out of other bodies by getop; used when the machine is reset.
+void forgetcodebodies();
 
 }  // namespace V4VM

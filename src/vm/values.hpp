@@ -88,10 +88,19 @@ public:
 // of `type` for strings, lists, dictionaries and pointers. The identifier is left for the caller.
 variable* getallocvar(vtype type = vtype::none);
 
+// Fresh heap values of the common kinds, with their built-in methods attached.
+variable* newint(std::int32_t value);
+variable* newfloat(float value);
+variable* newstring(std::string value);
+variable* newlist(std::vector<variable*> elements = {});
+
+// Deepest nesting that printing or copying a structure may reach ("Nesting too deep.").
+inline constexpr int maxnesting = 10000;
+
 // Number of heap values made since the last reset.
 std::size_t allocatedcount();
 
-// Frees every heap value; used when the machine is reset.
+// Frees every heap value and forgets any copy or print in progress; used when the machine is reset.
 void freeallvariables();
 
 }  // namespace V4VM

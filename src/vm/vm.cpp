@@ -2,28 +2,31 @@
 
 #include <iostream>
 
-#include "common/process.hpp"
+#include "vm/state.hpp"
 
-// Placeholder machine: runs nothing and finishes. Replaced by the real machine.
 namespace V4VM {
 
-namespace {
-std::vector<std::vector<byte>> codestack;
+void loadprogram(const std::vector<byte>& program) {
+    codestack.insert(codestack.begin(), codebody{std::make_shared<const std::vector<byte>>(program), 0});
 }
-
-void init() {}
-
-void loadprogram(const std::vector<byte>& program) { codestack.push_back(program); }
 
 bool hascode() { return !codestack.empty(); }
 
-void execcycle() { exitprogram(); }
-
-void exitprogram() {
-    std::cout << std::endl << "<VESK 4> Program finished." << std::endl;
-    endprocess(0);
+void resetmachine() {
+    datastack.clear();
+    callstack.clear();
+    databasestack.clear();
+    lastdeldatabase = scope();
+    globalvars.clear();
+    codestack.clear();
+    calltrace.clear();
+    memory.clear();
+    savlvar.reset();
+    progroot = nullptr;
+    forgetcodebodies();
+    freeallvariables();
+    std::cout << std::dec;
+    std::cerr << std::dec;
 }
-
-void resetmachine() { codestack.clear(); }
 
 }  // namespace V4VM

@@ -1,0 +1,93 @@
+#include "vm/diagnostics.hpp"
+
+#include "vm/state.hpp"
+#include "machine.hpp"
+
+namespace {
+
+using namespace vmtest;
+using namespace V4VM;
+
+const std::string hyphens = "-------------------------\n";
+
+TEST(Report, DumpsCodeCalltraceAndDataStack) {
+    auto g = op(LOADLOCAL, "x") + bytes{42, 1, 2};
+    auto f = op(LOADLOCAL, "g") + call(0) + op(POP);
+    auto program = pushint(5) + op(STORELOCAL, "x") + op(PUSHCONST, codeop(g)) + op(STORELOCAL, "g") +
+                   op(PUSHCONST, codeop(f)) + op(STORELOCAL, "f") + op(LOADLOCAL, "f") + call(0) + op(POP);
+    runresult result = run(program);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "VESK 4 VM error: Unknown instruction.\nCodestack: \n1 2 \n" + hyphens + "22 \n" + hyphens +
+                              "22 \n" + hyphens +
+                              "\nCalltrace: \n  > g\n/\\ f of identifier: CUSTOM_FUNC\n"
+                              "  < PROGRAM_ROOT of identifier: BUILTIN_FUNC\n"
+                              "Datastack is as follows:\nx with identifier BUILTIN_INT\n");
+    EXPECT_TRUE(codestack.empty());
+    EXPECT_TRUE(calltrace.empty());
+    EXPECT_TRUE(datastack.empty());
+}
+
+TEST(Report, EmptyCalltraceIsWarnedAboutAtEveryCycle) {
+    runresult result = run(pushint(1) + op(POP) + bytes{200}, [] { calltrace.clear(); });
+    std::string warning =
+        "-----------------------------\nCalltrace stack size is 0.\nThe vm will keep running tho.\n"
+        "This is just a warning.\n-----------------------------\n";
+    EXPECT_EQ(result.err, warning + warning + warning + "VESK 4 VM error: Unknown instruction.\nCodestack: \n\n" +
+                              hyphens + "\n");
+}
+
+TEST(Report, WithinModuleAndHexadecimalFromTheDumpOn) {
+    freshmachine();
+    codestack.push_back(codebody{std::make_shared<const std::vector<byte>>(bytes{255, 16}), 0});
+    runresult result = capture([] { error("No such arg: arg2", true); });
+    EXPECT_EQ(result.err, "VESK 4 VM error within module: No such arg: arg2\nCodestack: \nff 10 \n" + hyphens +
+                              "\nCalltrace: \n  > PROGRAM_ROOT\n");
+    // from the dump on, the error stream writes numbers in hexadecimal
+    EXPECT_EQ(capture([] { std::cerr << 26 << std::endl; }).err, "1a\n");
+    freshmachine();
+    datastack.push_back(progroot);
+    result = capture([] { error("x"); });
+    EXPECT_EQ(result.err, "VESK 4 VM error: x\nCodestack: \n\nCalltrace: \n  > PROGRAM_ROOT\n"
+                          "Datastack is as follows:\nPROGRAM_ROOT with identifier BUILTIN_FUNC\n");
+    V4VM::resetmachine();
+}
+
+TEST(IntegrityCheck, PanicsOnEmptyFrameStacks) {
+    freshmachine();
+    runresult result = capture([] { execcycle(); });
+    EXPECT_EQ(result.err.substr(0, result.err.find("Codestack: ")),
+              "VESK 4 VM error: \nVM panic!\nCodestack size = 0, this is not supposed to happen.      \n\n");
+    result = run({}, [] { databasestack.clear(); });
+    EXPECT_EQ(result.err.substr(0, result.err.find("Codestack: ")),
+              "VESK 4 VM error: \nVM panic!\nDatabasestack size = 0, did you go out of root?                \n\n");
+    result = run({}, [] { callstack.clear(); });
+    EXPECT_EQ(result.err.substr(0, result.err.find("Codestack: ")),
+              "VESK 4 VM error: \nVM panic!\nCallstack size = 0, did you go out of root?                \n\n");
+}
+
+TEST(Finish, PrintsTheIntegerCodeInTheOutputBase) {
+    struct expectation {
+        bytes program;
+        std::string out;
+        int status;
+    };
+    for (const auto& [program, out, status] : std::vector<expectation>{
+             {{}, finished, 0},
+             {pushint(255), "\n<VESK 4> Program finished with code ff\n", 255},
+             {pushint(10), "\n<VESK 4> Program finished with code a\n", 10},
+             {pushint(-3), "\n<VESK 4> Program finished with code fffffffd\n", 253},
+             {pushint(-1), "\n<VESK 4> Program finished with code ffffffff\n", 255},
+             {pushint(256), "\n<VESK 4> Program finished with code 100\n", 0},
+             {pushstring("7"), finished, 0},
+             {pushfloat(7, 0), finished, 0},
+             {pushint(1) + pushstring("7"), finished, 0},
+         }) {
+        runresult result = run(program);
+        EXPECT_EQ(result.out, out);
+        EXPECT_EQ(result.status, status);
+        EXPECT_EQ(result.err, "");
+    }
+}
+
+}  // namespace
