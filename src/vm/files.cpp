@@ -5,7 +5,7 @@
 
 #include "vm/diagnostics.hpp"
 #include "vm/moduleapi.hpp"
-#include "vm/results.hpp"
+#include "vm/values.hpp"
 
 namespace V4VM {
 
@@ -139,14 +139,14 @@ void builtin::readfile(variable* self, const scope&) {
         text += line;
         text += '\n';
     }
-    pushresult(makestring(std::move(text)));
+    pushresult(newstring(std::move(text)));
 }
 
 void builtin::getlinefile(variable* self, const scope&) {
     filestream& stream = readablestream(self);
     std::string line;
     if (stream.closed || !std::getline(*stream.in, line)) line.clear();
-    pushresult(makestring(std::move(line)));
+    pushresult(newstring(std::move(line)));
 }
 
 void builtin::closefile(variable* self, const scope&) {

@@ -5,7 +5,7 @@
 
 #include "vm/diagnostics.hpp"
 #include "vm/moduleapi.hpp"
-#include "vm/results.hpp"
+#include "vm/values.hpp"
 
 namespace fs = std::filesystem;
 
@@ -36,7 +36,7 @@ variable* getfilesys() {
 }
 
 void builtin::Fexists(variable*, const scope& args) {
-    variable* result = makeint(0);
+    variable* result = newint(0);
     std::string path = patharg(args);
     std::error_code failure;
     result->intval = fs::exists(fs::path(path), failure) ? 1 : 0;
@@ -45,7 +45,7 @@ void builtin::Fexists(variable*, const scope& args) {
 }
 
 void builtin::Fisdir(variable*, const scope& args) {
-    variable* result = makeint(0);
+    variable* result = newint(0);
     std::string path = patharg(args);
     std::error_code failure;
     fs::file_status status = fs::status(fs::path(path), failure);
@@ -70,13 +70,13 @@ void builtin::Fcreatedir(variable*, const scope& args) {
 }
 
 void builtin::Flistdir(variable*, const scope& args) {
-    variable* names = makelist();
+    variable* names = newlist();
     std::string path = patharg(args);
     std::error_code failure;
     fs::directory_iterator entry(fs::path(path), failure);
     checked(failure, "listdir", path);
     for (; entry != fs::directory_iterator(); entry.increment(failure)) {
-        names->listval.push_back(makestring(entry->path().filename().string()));
+        names->listval.push_back(newstring(entry->path().filename().string()));
     }
     checked(failure, "listdir", path);
     pushresult(names);

@@ -7,7 +7,7 @@
 
 #include "vm/diagnostics.hpp"
 #include "vm/moduleapi.hpp"
-#include "vm/results.hpp"
+#include "vm/values.hpp"
 
 namespace V4VM::builtin {
 
@@ -37,7 +37,7 @@ void sizeoffunc(variable*, const scope& args) {
         case vtype::builtin_dict: size = target->dictval.size(); break;
         default: error("Can't get size of target with identifier: " + typetext(target->identifier), true);
     }
-    pushresult(makeint(static_cast<std::int32_t>(size)));
+    pushresult(newint(static_cast<std::int32_t>(size)));
 }
 
 void varconv(variable*, const scope& args) {
@@ -66,7 +66,7 @@ void setattr(variable*, const scope& args) {
 
 void hasattr(variable*, const scope& args) {
     variable* target = moduleapi::getarg(args, "arg0");
-    variable* result = makeint(0);
+    variable* result = newint(0);
     // The name is read once per attribute: an object without attributes never reads it.
     for (const auto& [attribute, value] : target->attributes) {
         if (attribute == moduleapi::getarg(args, "arg1")->getstring(false)) result->intval = 1;
@@ -75,7 +75,7 @@ void hasattr(variable*, const scope& args) {
 }
 
 void execcmd(variable*, const scope& args) {
-    variable* result = makeint(0);
+    variable* result = newint(0);
     std::string command = moduleapi::getarg(args, "arg0")->getstring(false);
     std::cout.flush();  // what the program printed comes before what the command prints
     result->intval = commandstatus(std::system(command.c_str()));
