@@ -54,7 +54,7 @@ void compiledef(const tokens& rest, int mode) {
     std::string name = seekstring(unpreppedname, {"("}, GIM, 0, false);
     if (unpreppedname.empty()) error("Incomplete def statement.");
     incomplete(rest, 2, "def");
-    if (mode == 1) name.insert(0, "@");
+    if (mode == 1) name = "@" + name;
     unpreppedname.drop(1);
     std::vector<std::string> args = getargs(unpreppedname, ",", {")"});
 

@@ -146,7 +146,7 @@ void handleget(std::string text, int pointer) {
     } else {
         bool readd = dropprefix(target, '[');
         std::string temp = seekstring(target, keepon, GIM, 0, false);
-        if (readd) temp.insert(0, "[");
+        if (readd) temp = "[" + temp;
         if (temp.empty()) error("Missing operand before: " + std::string(target.rest()));
         compilehead(std::move(temp), target, getof, pointer);
     }

@@ -16,10 +16,11 @@ bool isletter(char c) {
     return (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z');
 }
 
-// One grouping pair of a seekstring call with its depth counter.
+// One grouping pair of a seekstring call with its depth counter. Openers and closers are single
+// characters.
 struct group {
-    std::string opener;
-    std::string closer;
+    char opener;
+    char closer;
     int inside = 0;
 };
 
@@ -46,7 +47,9 @@ std::string seekstring(scantext& target, const std::vector<std::string>& blackli
                        int blacklistmode, bool doalphachecking) {
     std::string out;
     std::vector<group> areinside;
-    for (const auto& [opener, closer] : ignorance) areinside.push_back({opener, closer, 0});
+    for (const auto& [opener, closer] : ignorance) {
+        if (opener.size() == 1 && closer.size() == 1) areinside.push_back({opener[0], closer[0], 0});
+    }
 
     while (!target.empty()) {
         if (target.front() == '\\') {
@@ -66,7 +69,7 @@ std::string seekstring(scantext& target, const std::vector<std::string>& blackli
             std::string_view rest = target.rest();
             const std::string* chosen = nullptr;
             for (const std::string& e : blacklist) {
-                if (!checkstrings(rest, e)) continue;
+                if ((!e.empty() && e[0] != rest[0]) || !checkstrings(rest, e)) continue;
                 bool endsinblank = !out.empty() && out.back() == ' ';
                 bool blankfollows = rest.size() > e.size() && rest[e.size()] == ' ';
                 bool word = isallalpha(e);
@@ -92,7 +95,7 @@ std::string seekstring(scantext& target, const std::vector<std::string>& blackli
             }
         }
 
-        std::string_view ch = target.rest().substr(0, 1);
+        char ch = target.front();
         bool opened = false;
         for (group& g : areinside) {
             if (g.opener != ch) continue;
@@ -106,7 +109,7 @@ std::string seekstring(scantext& target, const std::vector<std::string>& blackli
                 if (g.closer == ch && g.inside > 0) g.inside -= 1;
             }
         }
-        out += target.front();
+        out += ch;
         target.drop(1);
     }
     return out;
