@@ -1,8 +1,7 @@
 #include "compiler/compiler.hpp"
 
+#include <filesystem>
 #include <fstream>
-
-#include <unistd.h>
 
 #include "compiler/opcodes.hpp"
 #include "compiler/tables.hpp"
@@ -125,16 +124,15 @@ TEST(Modules, StringsModuleCompiles) {
 
 TEST(Modules, FileModulesAndMissingOnes) {
     EXPECT_EQ(compiled("also nosuchmodule"), bytes{});
-    std::string directory = testing::TempDir();
-    std::string previous = get_current_dir_name();
-    ASSERT_EQ(chdir(directory.c_str()), 0);
+    std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(testing::TempDir());
     std::ofstream("vesktestmodule.VKEX") << "a\nb";
     std::ofstream("vesktestself.VKEX") << "also vesktestself\n";
     EXPECT_EQ(compiled("also vesktestmodule"), load("a") + load("b"));
     EXPECT_EQ(compileerror("also vesktestself"), "Nesting too deep.");
     // Nothing of the failed compilation stays behind.
     EXPECT_EQ(compiled("also vesktestmodule"), load("a") + load("b"));
-    ASSERT_EQ(chdir(previous.c_str()), 0);
+    std::filesystem::current_path(previous);
 }
 
 TEST(Nesting, DeepTextIsRefusedBeforeSplitting) {
