@@ -81,6 +81,14 @@ TEST(Expressions, EscapesAreTranslatedOnEveryPass) {
     EXPECT_EQ(expr("\"a\\\\nb\""), B(SAVESCOPE, PUSHCONST, STRING, 'a', '\n', 'b', 0));
 }
 
+TEST(Expressions, DegenerateStringLiteralsAndBackslashes) {
+    // A lone quote has no last character left to remove once its first is gone.
+    EXPECT_EQ(expr("\""), B(SAVESCOPE, PUSHCONST, STRING, 0));
+    EXPECT_EQ(expr("\"ab"), B(SAVESCOPE, PUSHCONST, STRING, 'a', 0));
+    // A trailing backslash survives every pass as itself.
+    EXPECT_EQ(expr("a\\"), SS + load("a\\"));
+}
+
 TEST(Expressions, Errors) {
     EXPECT_EQ(exprerror("a[]"), "handleexpr: expression empty!");
     EXPECT_EQ(exprerror("[[1],[2]]"),
