@@ -1,0 +1,224 @@
+#include "compiler/expressions.hpp"
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+
+#include "compiler/nesting.hpp"
+#include "compiler/opcodes.hpp"
+#include "compiler/packer.hpp"
+#include "compiler/rawapi.hpp"
+#include "compiler/tables.hpp"
+
+using namespace emitted;
+
+namespace {
+
+const std::vector<std::string> keepon = {".", "[", "("};
+
+const std::vector<std::string> wordoperators = {"not", "and", "or", "xor"};
+
+// Legitimate text gives about one expression level per bracket level; twice the limit leaves room,
+// while text that gains its depth through escapes (hidden from the nesting measure) is still stopped.
+constexpr int expressionlimit = 2 * nestinglimit;
+int expressiondepth = 0;
+
+bool isdigits(std::string_view text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The value of a run of digits, capped just above the 32-bit range so that it cannot overflow.
+std::int64_t digitsvalue(std::string_view digits) {
+    constexpr std::int64_t cap = std::int64_t{INT_MAX} + 2;
+    std::int64_t value = 0;
+    for (char c : digits) value = std::min(value * 10 + (c - '0'), cap);
+    return value;
+}
+
+// The head passed the integer test: digits with "-" among them. Read as a base-10 integer it is an
+// optional minus and the digits after it; anything after those is ignored.
+void compileinteger(const std::string& temp) {
+    std::size_t start = temp[0] == '-' ? 1 : 0;
+    std::string_view digits = std::string_view(temp).substr(start);
+    digits = digits.substr(0, digits.find('-'));
+    if (digits.empty()) error("Malformed integer literal: " + temp);
+    std::int64_t value = start == 1 ? -digitsvalue(digits) : digitsvalue(digits);
+    if (value > INT_MAX || value < INT_MIN) error("Integer literal out of range: " + temp);
+    addcode(PUSHCONST);
+    addcode(INT);
+    compileint(static_cast<int>(value));
+}
+
+// The digits after the point when the head `temp` and the text after it form a decimal literal such
+// as 2.5; empty when they do not (a head of digits followed by "." and a name is a member access).
+std::string_view decimalfraction(const std::string& temp, const scantext& target) {
+    if (!isdigits(temp) || !target.startswith('.')) return {};
+    std::string_view after = target.rest().substr(1);
+    std::string_view fraction = after.substr(0, after.find_first_of(".[("));
+    return isdigits(fraction) ? fraction : std::string_view{};
+}
+
+// The FLOAT operand holds the integer part and one digit after the point; both are taken from the
+// digits themselves, since a float cannot hold every 32-bit integer part.
+void compiledecimal(const std::string& temp, std::string_view fraction, scantext& target) {
+    std::string literal = temp + "." + std::string(fraction);
+    if (fraction.size() > 1) error("Decimal literal has more than one digit after the point: " + literal);
+    std::int64_t integerpart = digitsvalue(temp);
+    if (integerpart > INT_MAX) error("Decimal literal out of range: " + literal);
+    int digit = fraction[0] - '0';
+    target.drop(1 + fraction.size());
+    addcode(PUSHCONST);
+    addcode(FLOAT);
+    compileint(static_cast<int>(integerpart));
+    compileint(digit);
+}
+
+void compilelist(std::string temp) {
+    scantext elements(temp);
+    elements.drop(1);
+    std::vector<std::string> items = getargs(elements, ",", {"]"});
+    for (const std::string& item : items) handleexpr(item);
+    addcode(PUSHCONST);
+    addcode(LIST);
+    for (std::size_t i = 0; i < items.size(); ++i) addcode(STACK);
+    addcode(LISTEND);
+}
+
+void compilehead(std::string temp, scantext& target, int getof, int pointer) {
+    if (temp[0] == '[') {
+        compilelist(std::move(temp));
+    } else if (std::string_view fraction = decimalfraction(temp, target); !fraction.empty()) {
+        compiledecimal(temp, fraction, target);
+    } else if (isnumeric(temp, false)) {
+        compileinteger(temp);
+    } else if (temp[0] == '"') {
+        temp.erase(0, 1);
+        if (!temp.empty()) temp.pop_back();
+        addcode(PUSHCONST);
+        addcode(STRING);
+        compilestring(temp);
+    } else if (getof == 0) {
+        addnamed(pointer == 1 ? PTRLOCAL : LOADLOCAL, temp);
+    } else if (getof == 1) {
+        addnamed(pointer == 1 ? PTRGLOBAL : LOADGLOBAL, temp);
+    } else {
+        addnamed(pointer == 1 ? PTRATTR : LOADATTR, temp);
+    }
+}
+
+bool dropprefix(scantext& target, char prefix) {
+    if (!target.startswith(prefix)) return false;
+    target.drop(1);
+    return true;
+}
+
+}  // namespace
+
+void addnamed(byte opcode, const std::string& name) {
+    addcode(opcode);
+    addcode(STRING);
+    compilestring(name);
+}
+
+bool inlist(const std::vector<std::string>& x, const std::string& element) {
+    return std::find(x.begin(), x.end(), element) != x.end();
+}
+
+bool isnumeric(const std::string& target, bool allowfloat) {
+    return std::all_of(target.begin(), target.end(),
+                       [&](char c) { return (c >= '0' && c <= '9') || c == '-' || (allowfloat && c == '.'); });
+}
+
+void handleget(std::string text, int pointer) {
+    if (text.empty()) return;
+    addcode(SAVESCOPE);
+    scantext target(text);
+    int getof = 0;
+    if (dropprefix(target, 'G')) getof = 1;
+    if (dropprefix(target, '@')) getof = 2;
+    if (dropprefix(target, '&')) pointer = 1;
+    bool createcopy = dropprefix(target, '%');
+
+    if (dropprefix(target, '(')) {
+        // A parenthesised expression is the head; the path after its ")" applies to its value.
+        handleexpr(seekstring(target, {")"}, GIM, 0, false));
+        dropprefix(target, ')');
+    } else {
+        bool readd = dropprefix(target, '[');
+        std::string temp = seekstring(target, keepon, GIM, 0, false);
+        if (readd) temp = "[" + temp;
+        if (temp.empty()) error("Missing operand before: " + std::string(target.rest()));
+        compilehead(std::move(temp), target, getof, pointer);
+    }
+
+    int wentin = 0;
+    while (!target.empty() && inlist(keepon, std::string(1, target.front()))) {
+        if (target.startswith('.')) {
+            target.replace(gointo(std::string(target.rest()), wentin, {}));
+            addnamed(pointer == 1 ? PTRATTR : LOADATTR, seekstring(target, keepon, GIM, 0, false));
+        }
+        if (dropprefix(target, '(')) {
+            std::vector<std::string> args = getargs(target, ",", {")"});
+            dropprefix(target, ')');
+            addcode(RESTORESCOPE);
+            callfunc(args);
+            addcode(SAVESCOPE);
+        }
+        if (dropprefix(target, '[')) {
+            addcode(ENTERTOP);
+            addnamed(LOADATTR, "get");
+            addcode(RESTORESCOPE);
+            callfunc({seekstring(target, {"]"}, GIM, 0, false)});
+            target.drop(1);
+            addcode(SAVESCOPE);
+            addcode(LEAVE);
+        }
+    }
+    for (int i = 0; i < wentin; ++i) addcode(LEAVE);
+    if (createcopy) addcode(PUSHCOPY);
+}
+
+void handlesingleeval(const std::string& target, const std::string& op) {
+    if (op != "not") {
+        addcode(STASH);
+        handleget(target, 0);
+        addcode(UNSTASH);
+    }
+    static const std::vector<std::pair<std::string, std::vector<byte>>> instructions = {
+        {"+", {ADD}},          {"-", {SUB}},          {"*", {MUL}},     {"/", {DIV}},
+        {"==", {EQUAL}},       {"!=", {EQUAL, NOT}},  {">", {GREATER}}, {"<", {LESS}},
+        {">=", {GREATEREQ}},   {"<=", {LESSEQ}},      {"not", {NOT}},   {"and", {AND}},
+        {"or", {OR}},          {"xor", {XOR}},
+    };
+    for (const auto& [text, bytes] : instructions) {
+        if (text == op) addcode(bytes);
+    }
+}
+
+void handleexpr(std::string text) {
+    nestinglevel level(expressiondepth, expressionlimit);
+    if (text.empty()) error("handleexpr: expression empty!");
+    scantext expression(text);
+    if (dropprefix(expression, '(')) expression.replace(seekstring(expression, {")"}, GIM, 0, false));
+
+    std::string op;
+    while (true) {
+        std::string current = seekstring(expression, operators, GIM, 0, true);
+        if (current.empty()) break;
+        if (op.empty()) {
+            handleget(current, 0);
+        } else {
+            handlesingleeval(current, op);
+        }
+        if (op == "not") continue;
+        // The operand scan stops in front of a word operator only where it stood between blanks.
+        auto word = std::find_if(wordoperators.begin(), wordoperators.end(),
+                                 [&](const std::string& w) { return checkstrings(expression.rest(), w); });
+        if (word != wordoperators.end()) {
+            op = *word;
+            expression.drop(word->size());
+        } else {
+            op = seekstring(expression, operators, GIM, 1, true);
+        }
+    }
+}

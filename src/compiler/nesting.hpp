@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string_view>
+
+// Deepest nesting a text may have, and the deepest chain of modules importing modules.
+constexpr int nestinglimit = 1000;
+
+// The deepest nesting of "(", "[" and "{" together outside double-quoted strings; a backslash hides the
+// character after it and a closer with nothing open counts for nothing.
+int deepestnesting(std::string_view text);
+
+// Holds one level of a recursion for as long as it lives. The compiler's recursions are bounded so
+// that no text, however built, runs the stack out: past `limit` levels the compile error "Nesting too
+// deep." ends the process. Leaving a level (also by an exception) gives it back, so there is nothing
+// to reset between compilations.
+class nestinglevel {
+public:
+    nestinglevel(int& depth, int limit);
+    ~nestinglevel();
+    nestinglevel(const nestinglevel&) = delete;
+    nestinglevel& operator=(const nestinglevel&) = delete;
+
+private:
+    int& depth;
+};

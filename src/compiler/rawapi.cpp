@@ -1,0 +1,162 @@
+#include "compiler/rawapi.hpp"
+
+#include <algorithm>
+
+#include "compiler/expressions.hpp"
+#include "compiler/opcodes.hpp"
+#include "compiler/packer.hpp"
+#include "compiler/tables.hpp"
+
+using namespace emitted;
+
+namespace {
+
+bool isletter(char c) {
+    auto u = static_cast<unsigned char>(c);
+    return (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z');
+}
+
+// One grouping pair of a seekstring call with its depth counter. Openers and closers are single
+// characters.
+struct group {
+    char opener;
+    char closer;
+    int inside = 0;
+};
+
+// Removes the blank that follows the word `length` characters into the unread text, keeping the
+// word at the front: the word moves one place on instead of the tail moving back.
+void dropblankafter(scantext& target, std::size_t length) {
+    auto start = target.text.begin() + static_cast<std::ptrdiff_t>(target.pos);
+    std::copy_backward(start, start + static_cast<std::ptrdiff_t>(length),
+                       start + static_cast<std::ptrdiff_t>(length) + 1);
+    target.pos += 1;
+}
+
+}  // namespace
+
+bool isallalpha(std::string_view str) { return std::all_of(str.begin(), str.end(), isletter); }
+
+bool checkstrings(std::string_view x, std::string_view y) { return x.substr(0, y.size()) == y; }
+
+bool checkstrings(std::string_view x, const std::vector<std::string>& y) {
+    return std::any_of(y.begin(), y.end(), [&](const std::string& e) { return checkstrings(x, e); });
+}
+
+std::string seekstring(scantext& target, const std::vector<std::string>& blacklist, const groups& ignorance,
+                       int blacklistmode, bool doalphachecking) {
+    std::string out;
+    std::vector<group> areinside;
+    for (const auto& [opener, closer] : ignorance) {
+        if (opener.size() == 1 && closer.size() == 1) areinside.push_back({opener[0], closer[0], 0});
+    }
+
+    while (!target.empty()) {
+        if (target.front() == '\\') {
+            target.drop(1);
+            if (target.empty()) {
+                out += '\\';  // nothing follows to translate: the backslash stands for itself
+                break;
+            }
+            char ch = target.front();
+            target.drop(1);
+            out += ch == 'n' ? '\n' : ch == 'r' ? '\r' : ch;
+            continue;
+        }
+
+        bool isinsideany = std::any_of(areinside.begin(), areinside.end(), [](const group& g) { return g.inside > 0; });
+        if (!isinsideany) {
+            std::string_view rest = target.rest();
+            const std::string* chosen = nullptr;
+            for (const std::string& e : blacklist) {
+                if ((!e.empty() && e[0] != rest[0]) || !checkstrings(rest, e)) continue;
+                bool endsinblank = !out.empty() && out.back() == ' ';
+                bool blankfollows = rest.size() > e.size() && rest[e.size()] == ' ';
+                bool word = isallalpha(e);
+                if (doalphachecking && endsinblank && blankfollows && word) {
+                    out.pop_back();
+                    dropblankafter(target, e.size());
+                    if (blacklistmode == 0) return out;
+                    chosen = &e;
+                    break;
+                }
+                if (blacklistmode == 0) {
+                    if (!doalphachecking || !word) return out;
+                } else if (!doalphachecking || (!(endsinblank && blankfollows) && !word)) {
+                    chosen = &e;
+                    break;
+                }
+            }
+            if (blacklistmode != 0) {
+                if (chosen == nullptr) return out;
+                out += *chosen;
+                target.drop(chosen->size());
+                continue;
+            }
+        }
+
+        char ch = target.front();
+        bool opened = false;
+        for (group& g : areinside) {
+            if (g.opener != ch) continue;
+            if (g.closer != ch || g.inside <= 0) {
+                g.inside += 1;
+                opened = true;
+            }
+        }
+        if (!opened) {
+            for (group& g : areinside) {
+                if (g.closer == ch && g.inside > 0) g.inside -= 1;
+            }
+        }
+        out += ch;
+        target.drop(1);
+    }
+    return out;
+}
+
+std::vector<std::string> getargs(scantext& target, const std::string& seperator, const std::vector<std::string>& ends) {
+    std::vector<std::string> targets = {seperator, seperator + " "};
+    targets.insert(targets.end(), ends.begin(), ends.end());
+    std::vector<std::string> result;
+    while (true) {
+        std::string temp = seekstring(target, targets, GIM, 0, false);
+        if (!temp.empty()) result.push_back(std::move(temp));
+        if (checkstrings(target.rest(), ends)) return result;
+        if (target.startswith(',')) {
+            target.drop(1);
+            if (target.startswith(' ')) target.drop(1);
+            continue;
+        }
+        if (!ends.empty()) error("getargs: no endings, no comma, ends not empty; seekstring failure or malformed args.");
+        return result;
+    }
+}
+
+void callfunc(const std::vector<std::string>& arguments) {
+    addcode(STASH);
+    for (const std::string& argument : arguments) handleexpr(argument);
+    addcode(UNSTASH);
+    addcode(CALL);
+    addcode(INT);
+    compileint(static_cast<int>(arguments.size()));
+}
+
+std::string gointo(std::string target, int& wentin, std::vector<std::string> enders) {
+    addcode(ENTERTOP);
+    wentin += 1;
+    if (!checkstrings(target, ".")) target = "." + target;
+    enders.push_back(".");
+    scantext path(target);
+    std::string component;
+    while (path.startswith('.')) {
+        path.drop(1);
+        component = seekstring(path, enders, GIM, 0, false);
+        if (!path.startswith('.')) break;
+        addcode(ENTERATTR);
+        addcode(STRING);
+        compilestring(component);
+        wentin += 1;
+    }
+    return component;
+}

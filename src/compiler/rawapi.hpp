@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstddef>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Source text is never tokenised: the compiler cuts pieces off the front of a text with seekstring.
+
+// A text read from its front. The unread part starts at `pos`; reading moves `pos` instead of erasing,
+// so cutting a long text into pieces costs time in proportion to its length.
+struct scantext {
+    std::string text;
+    std::size_t pos = 0;
+
+    explicit scantext(std::string_view source) : text(source) {}
+    std::string_view rest() const { return std::string_view(text).substr(pos); }
+    bool empty() const { return pos >= text.size(); }
+    char front() const { return text[pos]; }
+    bool startswith(char c) const { return rest().starts_with(c); }
+    void drop(std::size_t count) { pos = count < text.size() - pos ? pos + count : text.size(); }
+    void replace(std::string source) {
+        text = std::move(source);
+        pos = 0;
+    }
+};
+
+using groups = std::map<std::string, std::string>;
+
+// True when every character is a letter A-Z or a-z; true for the empty text.
+bool isallalpha(std::string_view str);
+
+// True when x begins with y.
+bool checkstrings(std::string_view x, std::string_view y);
+// True when x begins with at least one element of y.
+bool checkstrings(std::string_view x, const std::vector<std::string>& y);
+
+// Mode 0 reads up to the first of `blacklist` found outside every group of `ignorance`; any other
+// mode reads the run of `blacklist` entries standing at the front. Backslash escapes are translated
+// into the result. With `doalphachecking`, an all-letter target counts only as a word between blanks.
+std::string seekstring(scantext& target, const std::vector<std::string>& blacklist, const groups& ignorance,
+                       int blacklistmode, bool doalphachecking);
+
+// Splits a comma-separated list up to one of `ends`, which stays at the front of `target`. Empty
+// pieces are dropped.
+std::vector<std::string> getargs(scantext& target, const std::string& seperator, const std::vector<std::string>& ends);
+
+// Emits the call of the value on top of the data stack with the given argument expressions.
+void callfunc(const std::vector<std::string>& arguments);
+
+// Emits the walk into the object on top of the data stack along the dotted path `target`, counting
+// each object entered in `wentin`, and returns the last component with whatever follows it.
+std::string gointo(std::string target, int& wentin, std::vector<std::string> enders);
