@@ -1,12 +1,12 @@
 #include "compiler/assignment.hpp"
 
+#include "common/opcodes.hpp"
 #include "compiler/expressions.hpp"
-#include "compiler/opcodes.hpp"
 #include "compiler/packer.hpp"
 #include "compiler/rawapi.hpp"
 #include "compiler/tables.hpp"
 
-using namespace emitted;
+using namespace bytecode;
 
 namespace {
 

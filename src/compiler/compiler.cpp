@@ -3,17 +3,17 @@
 #include <algorithm>
 #include <vector>
 
+#include "common/opcodes.hpp"
+#include "common/sourcetext.hpp"
 #include "compiler/assignment.hpp"
 #include "compiler/expressions.hpp"
 #include "compiler/nesting.hpp"
-#include "compiler/opcodes.hpp"
 #include "compiler/packer.hpp"
 #include "compiler/parser.hpp"
 #include "compiler/rawapi.hpp"
 #include "compiler/tables.hpp"
-#include "main/driver.hpp"
 
-using namespace emitted;
+using namespace bytecode;
 
 namespace {
 

@@ -4,13 +4,13 @@
 #include <climits>
 #include <cstdint>
 
+#include "common/opcodes.hpp"
 #include "compiler/nesting.hpp"
-#include "compiler/opcodes.hpp"
 #include "compiler/packer.hpp"
 #include "compiler/rawapi.hpp"
 #include "compiler/tables.hpp"
 
-using namespace emitted;
+using namespace bytecode;
 
 namespace {
 

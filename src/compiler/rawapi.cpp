@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
+#include "common/opcodes.hpp"
 #include "compiler/expressions.hpp"
-#include "compiler/opcodes.hpp"
 #include "compiler/packer.hpp"
 #include "compiler/tables.hpp"
 
-using namespace emitted;
+using namespace bytecode;
 
 namespace {
 

@@ -1,24 +1,13 @@
 #include "main/driver.hpp"
 
 #include <algorithm>
-#include <fstream>
 #include <iostream>
 
 #include "common/process.hpp"
+#include "common/sourcetext.hpp"
 #include "compiler/compiler.hpp"
 #include "compiler/packer.hpp"
 #include "vm/vm.hpp"
-
-std::string readsource(const std::string& path) {
-    std::string source;
-    std::ifstream file(path);
-    std::string line;
-    while (std::getline(file, line)) {
-        source += line;
-        source += '\n';
-    }
-    return source;
-}
 
 void listcode(std::ostream& out, const std::vector<byte>& bytes) {
     out << std::hex;

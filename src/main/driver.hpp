@@ -6,9 +6,6 @@
 
 #include "common/bytes.hpp"
 
-// The file's lines, each followed by one line end; a file that cannot be read gives the empty text.
-std::string readsource(const std::string& path);
-
 // Writes each byte in lower-case hexadecimal followed by a blank, and leaves `out` in hexadecimal mode.
 void listcode(std::ostream& out, const std::vector<byte>& bytes);
 

@@ -119,7 +119,7 @@ variable getop(codebody& body) {
             nestingguard guard;
             result.identifier = vtype::builtin_list;
             initlistvar(result);
-            while (body.top() != 255) result.listval.push_back(decodeonheap(body));
+            while (body.top() != LISTEND) result.listval.push_back(decodeonheap(body));
             body.pop();
             std::reverse(result.listval.begin(), result.listval.end());
             break;
@@ -128,7 +128,7 @@ variable getop(codebody& body) {
             nestingguard guard;
             result.identifier = vtype::builtin_dict;
             initdictvar(result);
-            while (body.top() != 255) {
+            while (body.top() != LISTEND) {
                 variable* key = decodeonheap(body);
                 result.dictval[key] = decodeonheap(body);
             }

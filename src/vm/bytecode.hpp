@@ -2,19 +2,12 @@
 
 #include <cstddef>
 
+#include "common/opcodes.hpp"
 #include "vm/values.hpp"
 
 namespace V4VM {
 
-enum opcode : byte {
-    ADD, SUB, MUL, DIV, LOADLOCAL, STORELOCAL, LEAVE, ENTERATTR, LEAVEALL, CALL,
-    LOADATTR, STOREATTR, LOADGLOBAL, STOREGLOBAL, PUSHCONST, PUSHCOPY, RETURN, EQUAL, GREATER, LESS,
-    LESSEQ, GREATEREQ, NOT, AND, OR, XOR, STASH, UNSTASH, PTRLOCAL, PTRATTR,
-    PTRGLOBAL, PTRTOP, NOR, IF, POP, WHILE, FOR, SAVESCOPE, RESTORESCOPE, ASSIGN,
-    DUP, ENTERTOP,
-};
-
-enum operandtag : byte { INT, FLOAT, STRING, CLASS, LIST, DICT, CODE, STACK };
+using namespace ::bytecode;
 
 // A running code body: the bytes of its function, shared, and the position of the next byte. The
 // bytes not yet executed are those from `next` on.

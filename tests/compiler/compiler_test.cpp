@@ -3,11 +3,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "compiler/opcodes.hpp"
+#include "common/opcodes.hpp"
 #include "compiler/tables.hpp"
 #include "compilerun.hpp"
 
-using namespace emitted;
+using namespace bytecode;
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include "compiler/expressions.hpp"
 
-#include "compiler/opcodes.hpp"
+#include "common/opcodes.hpp"
 #include "compilerun.hpp"
 
-using namespace emitted;
+using namespace bytecode;
 
 namespace {
 

@@ -1,10 +1,10 @@
 #include "compiler/rawapi.hpp"
 
-#include "compiler/opcodes.hpp"
+#include "common/opcodes.hpp"
 #include "compiler/tables.hpp"
 #include "compilerun.hpp"
 
-using namespace emitted;
+using namespace bytecode;
 
 namespace {
 

@@ -2,25 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <sstream>
 
 #include "support/runbinary.hpp"
 
 namespace {
-
-std::string scratchfile(const std::string& name, const std::string& contents) {
-    std::string path = testing::TempDir() + name;
-    std::ofstream(path, std::ios::binary) << contents;
-    return path;
-}
-
-TEST(Driver, ReadsEveryLineWithALineEnd) {
-    EXPECT_EQ(readsource(scratchfile("ended.VKEX", "a\nb\n")), "a\nb\n");
-    EXPECT_EQ(readsource(scratchfile("unended.VKEX", "a\nb")), "a\nb\n");
-    EXPECT_EQ(readsource(scratchfile("empty.VKEX", "")), "");
-    EXPECT_EQ(readsource(testing::TempDir() + "no-such-file.VKEX"), "");
-}
 
 TEST(Driver, ListsBytesInHexAndStaysInHex) {
     std::ostringstream out;

@@ -2,9 +2,8 @@
 
 #include "common/bytes.hpp"
 
-// The instruction and operand tag numbers the compiler writes. Kept in their own namespace so that
-// the machine's decoder can carry its own names for the same numbers.
-namespace emitted {
+// The instruction and operand tag numbers: what the compiler writes and the machine reads.
+namespace bytecode {
 
 enum opcode : byte {
     ADD = 0, SUB, MUL, DIV, LOADLOCAL, STORELOCAL, LEAVE, ENTERATTR, LEAVEALL, CALL,
@@ -19,4 +18,4 @@ enum operandtag : byte { INT = 0, FLOAT, STRING, CLASS, LIST, DICT, CODE, STACK 
 // Ends a list or dictionary operand.
 constexpr byte LISTEND = 255;
 
-}  // namespace emitted
+}  // namespace bytecode
