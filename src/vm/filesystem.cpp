@@ -13,11 +13,15 @@ namespace V4VM {
 
 namespace {
 
-std::string patharg(const scope& args) { return moduleapi::getarg(args, "arg0")->getstring(false); }
-
-// A failure of the operating system ends the program with the method, the path and the system's words.
-void checked(const std::error_code& failure, const std::string& method, const std::string& path) {
+// Runs one operation of the filesystem library on the path argument. A failure of the operating
+// system ends the program with the method, the path and the system's words for the failure.
+template <typename operation>
+auto onpath(const scope& args, const std::string& method, operation run) {
+    std::string path = moduleapi::getarg(args, "arg0")->getstring(false);
+    std::error_code failure;
+    auto result = run(fs::path(path), failure);
     if (failure) error(method + " failed for " + path + ": " + failure.message(), true);
+    return result;
 }
 
 }  // namespace
@@ -37,56 +41,48 @@ variable* getfilesys() {
 
 void builtin::Fexists(variable*, const scope& args) {
     variable* result = newint(0);
-    std::string path = patharg(args);
-    std::error_code failure;
-    result->intval = fs::exists(fs::path(path), failure) ? 1 : 0;
-    checked(failure, "exists", path);
+    result->intval = onpath(args, "exists", [](const fs::path& path, std::error_code& failure) {
+        return fs::exists(path, failure);
+    });
     pushresult(result);
 }
 
 void builtin::Fisdir(variable*, const scope& args) {
     variable* result = newint(0);
-    std::string path = patharg(args);
-    std::error_code failure;
-    fs::file_status status = fs::status(fs::path(path), failure);
-    if (status.type() == fs::file_type::not_found) failure.clear();
-    checked(failure, "isdir", path);
-    result->intval = fs::is_directory(status) ? 1 : 0;
+    result->intval = onpath(args, "isdir", [](const fs::path& path, std::error_code& failure) {
+        fs::file_status status = fs::status(path, failure);
+        if (status.type() == fs::file_type::not_found) failure.clear();  // a missing path is no directory
+        return fs::is_directory(status);
+    });
     pushresult(result);
 }
 
 void builtin::Fdelete(variable*, const scope& args) {
-    std::string path = patharg(args);
-    std::error_code failure;
-    fs::remove(fs::path(path), failure);
-    checked(failure, "delete", path);
+    onpath(args, "delete", [](const fs::path& path, std::error_code& failure) { return fs::remove(path, failure); });
 }
 
 void builtin::Fcreatedir(variable*, const scope& args) {
-    std::string path = patharg(args);
-    std::error_code failure;
-    fs::create_directory(fs::path(path), failure);
-    checked(failure, "createdir", path);
+    onpath(args, "createdir", [](const fs::path& path, std::error_code& failure) {
+        return fs::create_directory(path, failure);
+    });
 }
 
 void builtin::Flistdir(variable*, const scope& args) {
     variable* names = newlist();
-    std::string path = patharg(args);
-    std::error_code failure;
-    fs::directory_iterator entry(fs::path(path), failure);
-    checked(failure, "listdir", path);
-    for (; entry != fs::directory_iterator(); entry.increment(failure)) {
-        names->listval.push_back(newstring(entry->path().filename().string()));
-    }
-    checked(failure, "listdir", path);
+    onpath(args, "listdir", [names](const fs::path& path, std::error_code& failure) {
+        for (fs::directory_iterator entry(path, failure); !failure && entry != fs::directory_iterator();
+             entry.increment(failure))
+            names->listval.push_back(newstring(entry->path().filename().string()));
+        return true;
+    });
     pushresult(names);
 }
 
 void builtin::Fcd(variable*, const scope& args) {
-    std::string path = patharg(args);
-    std::error_code failure;
-    fs::current_path(fs::path(path), failure);
-    checked(failure, "cd", path);
+    onpath(args, "cd", [](const fs::path& path, std::error_code& failure) {
+        fs::current_path(path, failure);
+        return true;
+    });
 }
 
 }  // namespace V4VM
