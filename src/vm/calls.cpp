@@ -1,5 +1,6 @@
 #include "vm/calls.hpp"
 
+#include "vm/collector.hpp"
 #include "vm/diagnostics.hpp"
 #include "vm/engine.hpp"
 #include "vm/moduleapi.hpp"
@@ -45,6 +46,7 @@ void callfunc(std::int32_t argnum, const scope& targs) {
     frame.set("self", instance);
     auto constructor = instance->attributes.find("init");
     if (constructor != instance->attributes.end()) {
+        keepalive keepinstance(instance);
         standalonefunccall(constructor->second, frame, instance);
         popcalltrace();
         datastack.push_back(instance);
@@ -55,6 +57,7 @@ void callfunc(std::int32_t argnum, const scope& targs) {
 }
 
 void standalonefunccall(variable* target, const scope& args, variable* self) {
+    keepalive keeptarget(target);
     target->self = self;
     datastack.push_back(target);
     std::size_t depth = codestack.size();
@@ -73,12 +76,15 @@ void exitoutoffunc() {
 
 void runif(codebody& bytes) {
     variable* block = readblock(bytes);
+    keepalive keepblock(block);
     if (moduleapi::gettopvar()->getint() != 0) standalonefunccall(block, currentscope(), nullptr);
 }
 
 void runwhile(codebody& bytes) {
     variable* block = readblock(bytes);
     scope names = currentscope();
+    keepalive keepblock(block);
+    keepalive keepnames(names);
     while (moduleapi::gettopvar()->getint() != 0) {
         standalonefunccall(block, names, nullptr);
         names = lastdeldatabase;
@@ -95,6 +101,10 @@ void runfor(codebody& bytes) {
     else if (collection->identifier == vtype::builtin_dict)
         for (const auto& [key, value] : collection->dictval) elements.push_back(key);
     scope names = currentscope();
+    keepalive keepblock(block);
+    keepalive keepcollection(collection);
+    keepalive keepelements(elements);
+    keepalive keepnames(names);
     for (variable* element : elements) {
         names.set("ELEMENT", element);
         standalonefunccall(block, names, nullptr);

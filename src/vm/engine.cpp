@@ -1,6 +1,7 @@
 #include "vm/engine.hpp"
 
 #include "vm/calls.hpp"
+#include "vm/collector.hpp"
 #include "vm/diagnostics.hpp"
 #include "vm/moduleapi.hpp"
 #include "vm/natives.hpp"
@@ -149,6 +150,7 @@ bool docomparisment(float a, float b, int op) {
 
 void execcycle() {
     if (codestack.empty()) integritycheck();
+    collectifdue();
     execinstruction(codestack.back());
 }
 

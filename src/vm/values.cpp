@@ -14,7 +14,7 @@ namespace V4VM {
 
 namespace {
 
-// Every heap value, so that a reset (and later a collector) can reach them all.
+// Every heap value, so that a reset and the collector can reach them all.
 std::vector<std::unique_ptr<variable>> heap;
 std::uint64_t lastserial = 0;
 
@@ -344,7 +344,9 @@ variable* newlist(std::vector<variable*> elements) {
     return result;
 }
 
-std::size_t allocatedcount() { return heap.size(); }
+std::size_t allocatedcount() { return lastserial; }
+
+std::vector<std::unique_ptr<variable>>& heapvalues() { return heap; }
 
 void freeallvariables() {
     heap.clear();

@@ -69,10 +69,12 @@ public:
 
     // Creation order of a heap value (0 for values on the C++ stack); identity, never copied.
     std::uint64_t serial = 0;
+    // The collection that last found this value reachable (see collector.cpp); never copied.
+    std::uint32_t collectionmark = 0;
 
     variable() = default;
-    variable(const variable& other);                 // every field but serial
-    variable& operator=(const variable& other);      // every field but alreadycopied and serial
+    variable(const variable& other);                 // every field but serial and collectionmark
+    variable& operator=(const variable& other);      // every field but alreadycopied, serial, collectionmark
     ~variable() = default;
 
     std::int32_t getint() const;
@@ -97,8 +99,11 @@ variable* newlist(std::vector<variable*> elements = {});
 // Deepest nesting that printing or copying a structure may reach ("Nesting too deep.").
 inline constexpr int maxnesting = 10000;
 
-// Number of heap values made since the last reset.
+// Number of heap values made since the last reset, freed ones included.
 std::size_t allocatedcount();
+
+// Every heap value not yet freed; only the collector removes entries.
+std::vector<std::unique_ptr<variable>>& heapvalues();
 
 // Frees every heap value and forgets any copy or print in progress; used when the machine is reset.
 void freeallvariables();
