@@ -3,7 +3,6 @@
 #include "vm/collector.hpp"
 #include "vm/diagnostics.hpp"
 #include "vm/engine.hpp"
-#include "vm/moduleapi.hpp"
 #include "vm/state.hpp"
 #include "vm/vm.hpp"
 
@@ -22,7 +21,7 @@ void enterbody(const codebytes& body, scope&& frame) {
 }
 
 // A block's body, run as an anonymous function.
-variable* readblock(codebody& bytes) { return getop(bytes).getcopy(); }
+variable* readblock(codebody& bytes) { return getconstant(bytes); }
 
 }  // namespace
 
@@ -77,7 +76,7 @@ void exitoutoffunc() {
 void runif(codebody& bytes) {
     variable* block = readblock(bytes);
     keepalive keepblock(block);
-    if (moduleapi::gettopvar()->getint() != 0) standalonefunccall(block, currentscope(), nullptr);
+    if (popforreading()->getint() != 0) standalonefunccall(block, currentscope(), nullptr);
 }
 
 void runwhile(codebody& bytes) {
@@ -85,7 +84,7 @@ void runwhile(codebody& bytes) {
     scope names = currentscope();
     keepalive keepblock(block);
     keepalive keepnames(names);
-    while (moduleapi::gettopvar()->getint() != 0) {
+    while (popforreading()->getint() != 0) {
         standalonefunccall(block, names, nullptr);
         names = lastdeldatabase;
     }
@@ -93,7 +92,7 @@ void runwhile(codebody& bytes) {
 
 void runfor(codebody& bytes) {
     variable* block = readblock(bytes);
-    variable* collection = moduleapi::gettopvar();
+    variable* collection = popforreading();
     // The elements the collection holds now: the body may change it without changing the loop.
     std::vector<variable*> elements;
     if (collection->identifier == vtype::builtin_list)
