@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <functional>
 #include <limits>
+#include <ostream>
+#include <unordered_set>
 
 #include "vm/diagnostics.hpp"
 #include "vm/natives.hpp"
@@ -83,7 +85,28 @@ std::string closebrackets(std::string text) {
     return text + "]";
 }
 
+// Never shrinks: its strings are shared by names for the rest of the process.
+const std::string& intern(std::string_view text) {
+    struct texthash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view key) const { return std::hash<std::string_view>()(key); }
+    };
+    static std::unordered_set<std::string, texthash, std::equal_to<>> texts;
+    auto found = texts.find(text);
+    if (found == texts.end()) found = texts.emplace(text).first;
+    return *found;
+}
+
 }  // namespace
+
+vname::vname() {
+    static const std::string* const unnamed = &intern("Unnamed Variable");
+    text = unnamed;
+}
+
+vname::vname(std::string_view text) : text(&intern(text)) {}
+
+std::ostream& operator<<(std::ostream& out, const vname& name) { return out << name.str(); }
 
 const std::string& typetext(vtype type) {
     static const std::string texts[] = {

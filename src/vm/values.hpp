@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <iosfwd>
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/bytes.hpp"
@@ -47,12 +49,28 @@ using dictmap = std::map<variable*, variable*, bycreation>;
 // A function body: immutable bytes shared by every call of the function and read with a cursor.
 using codebytes = std::shared_ptr<const std::vector<byte>>;
 
+// A value's name. Names are operand texts of the program or a few fixed texts, so each distinct text is
+// stored once for the whole process and shared: naming or copying a value allocates nothing.
+class vname {
+public:
+    vname();  // "Unnamed Variable"
+    explicit vname(std::string_view text);
+    vname& operator=(std::string_view text) { return *this = vname(text); }
+    const std::string& str() const { return *text; }
+    friend bool operator==(const vname& a, const vname& b) { return a.text == b.text; }
+    friend bool operator==(const vname& a, std::string_view b) { return *a.text == b; }
+
+private:
+    const std::string* text;
+};
+std::ostream& operator<<(std::ostream& out, const vname& name);
+
 // The one runtime value class: every integer, float, string, list, dictionary, pointer, function,
 // class, instance, file object and the program root. Heap values are made by getallocvar only.
 class variable {
 public:
     vtype identifier = vtype::none;
-    std::string name = "Unnamed Variable";
+    vname name;
     bool ismodule = false;
     std::map<std::string, variable*> attributes;
     variable* self = nullptr;

@@ -89,7 +89,7 @@ TEST_F(Operands, ListsAndDictionaries) {
 
 // What a value shows of itself, its methods and its code, for comparing two ways of making it.
 std::string describe(const variable& value) {
-    std::string text = typetext(value.identifier) + " " + value.name + " " + value.getstring(true);
+    std::string text = typetext(value.identifier) + " " + value.name.str() + " " + value.getstring(true);
     for (const auto& [name, method] : value.attributes) text += " " + name + ":" + typetext(method->identifier);
     if (value.funccode) text += " code of " + std::to_string(value.funccode->size());
     return text;
