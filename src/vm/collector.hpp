@@ -19,7 +19,7 @@ void collectgarbage();
 // Collection is due once this many values (and at least twice the values that survived the last
 // collection) were made since it; 0 collects before every instruction.
 void setcollectionthreshold(std::size_t minimum);
-inline constexpr std::size_t defaultcollectionthreshold = 100000;
+inline constexpr std::size_t defaultcollectionthreshold = 10000;
 
 // Forgets pinned roots and the streams of freed file objects; used when the machine is reset.
 void resetcollector();
