@@ -160,8 +160,9 @@ TEST_F(Collector, FreedFileObjectsLeaveTheirStreamOpenUntilTheRunEnds) {
     EXPECT_EQ(slurp(path), "buffered");
 }
 
-// A whole run of `program` in a fresh scratch folder holding it and the files it expects.
-runresult runprogram(const fs::path& program, const fs::path& files) {
+// A whole run of `program` in a fresh scratch folder holding it and the files it expects; `inspect` sees
+// the machine as the run left it.
+runresult runprogram(const fs::path& program, const fs::path& files, const std::function<void()>& inspect = {}) {
     fs::path folder = fs::path(testing::TempDir()) / ("vesk-collector-" + program.stem().string());
     fs::remove_all(folder);
     fs::create_directories(folder);
@@ -173,6 +174,7 @@ runresult runprogram(const fs::path& program, const fs::path& files) {
     const char* argv[] = {"vesk", name.c_str()};
     runresult result = capture([&] { runvesk(2, argv); });
     fs::current_path(previous);
+    if (inspect) inspect();
     V4VM::resetmachine();
     return result;
 }
@@ -231,6 +233,16 @@ TEST(CollectorPrograms, ValuesHeldByRunningInstructionsSurvive) {
         std::ofstream(program) << source;
         expectsameoutputwhencollectingateverycycle(program, folder);
     }
+}
+
+TEST(CollectorPrograms, LongLoopsRunInBoundedMemory) {
+    fs::path program = fs::path(testing::TempDir()) / "vesk-collector-loop.VKEX";
+    std::ofstream(program) << "also stdcon\ni = 0\nwhile (i<30000) {\n    s = \"x\"+str(i)\n    i = (i+1)\n}\nprint(s)\n";
+    runresult result = runprogram(program, {}, [] {
+        EXPECT_GT(allocatedcount(), 20u * 30000u);
+        EXPECT_LT(heapvalues().size(), 3 * defaultcollectionthreshold);
+    });
+    EXPECT_NE(result.out.find("\nx30000\n"), std::string::npos) << result.out;
 }
 
 }  // namespace
