@@ -104,7 +104,7 @@ void sweep() {
 
 void collectifdue() {
     std::uint64_t made = allocatedcount() - madeatcollection;
-    std::size_t limit = threshold == 0 ? 0 : std::max(threshold, 2 * liveaftercollection);
+    std::size_t limit = threshold == 0 ? 0 : std::max(threshold, liveaftercollection);
     if (made >= limit) collectgarbage();
 }
 

@@ -16,8 +16,9 @@ void collectifdue();
 // Marks from every root of the machine and frees every value left unmarked.
 void collectgarbage();
 
-// Collection is due once this many values (and at least twice the values that survived the last
-// collection) were made since it; 0 collects before every instruction.
+// Collection is due once this many values, and at least as many as survived the last collection, were
+// made since it, so that its cost per value made stays bounded and the heap at most about doubles the
+// live values; 0 collects before every instruction.
 void setcollectionthreshold(std::size_t minimum);
 inline constexpr std::size_t defaultcollectionthreshold = 10000;
 

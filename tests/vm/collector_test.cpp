@@ -140,8 +140,8 @@ TEST_F(Collector, ThresholdGrowsWithTheLiveValues) {
     keepalive keep(kept);
     collectifdue();
     ASSERT_EQ(heapvalues().size(), 41u);
-    makegarbage(81);
-    EXPECT_EQ(heapvalues().size(), 122u) << "due only after twice the live values";
+    makegarbage(40);
+    EXPECT_EQ(heapvalues().size(), 81u) << "due only after as many values as are live";
     makegarbage(1);
     EXPECT_EQ(heapvalues().size(), 41u);
 }
