@@ -133,8 +133,9 @@ bool bycreation::operator()(const variable* a, const variable* b) const {
 
 variable::variable(const variable& other)
     : identifier(other.identifier),
-      name(other.name),
       ismodule(other.ismodule),
+      alreadycopied(other.alreadycopied),
+      name(other.name),
       attributes(other.attributes),
       self(other.self),
       intval(other.intval),
@@ -145,8 +146,7 @@ variable::variable(const variable& other)
       funccode(other.funccode),
       modulefunc(other.modulefunc),
       moduleparams(other.moduleparams),
-      pntrval(other.pntrval),
-      alreadycopied(other.alreadycopied) {}
+      pntrval(other.pntrval) {}
 
 variable& variable::operator=(const variable& other) {
     if (this == &other) return *this;

@@ -69,9 +69,13 @@ std::ostream& operator<<(std::ostream& out, const vname& name);
 // class, instance, file object and the program root. Heap values are made by getallocvar only.
 class variable {
 public:
+    // The small fields first, together, so that the value needs no padding.
     vtype identifier = vtype::none;
-    vname name;
     bool ismodule = false;
+    bool alreadycopied = false;
+    // The collection that last found this value reachable (see collector.cpp); never copied.
+    std::uint32_t collectionmark = 0;
+    vname name;
     std::map<std::string, variable*> attributes;
     variable* self = nullptr;
     std::int32_t intval = 0;
@@ -83,12 +87,8 @@ public:
     mfuncptr modulefunc = nullptr;
     std::map<std::string, std::shared_ptr<filestream>> moduleparams;
     variable* pntrval = nullptr;
-    bool alreadycopied = false;
-
     // Creation order of a heap value (0 for values on the C++ stack); identity, never copied.
     std::uint64_t serial = 0;
-    // The collection that last found this value reachable (see collector.cpp); never copied.
-    std::uint32_t collectionmark = 0;
 
     variable() = default;
     variable(const variable& other);                 // every field but serial and collectionmark
