@@ -49,6 +49,24 @@ codebytes cutcode(codebody& body, std::int32_t length) {
     return found->second.bytes;
 }
 
+float readfloat(codebody& body) {
+    std::uint32_t whole = readword(body);
+    std::uint32_t fraction = readword(body);
+    auto digits = static_cast<float>(std::to_string(fraction).size());
+    return static_cast<float>(whole) + static_cast<float>(fraction) / (10 * digits);
+}
+
+std::string readtext(codebody& body) {
+    const byte* start = body.bytes ? body.bytes->data() + body.next : nullptr;
+    const void* end = start ? std::memchr(start, 0, body.remaining()) : nullptr;
+    if (end == nullptr) pastend();
+    std::size_t length = static_cast<const byte*>(end) - start;
+    body.next += length + 1;
+    return std::string(reinterpret_cast<const char*>(start), length);
+}
+
+codebytes readcode(codebody& body) { return cutcode(body, static_cast<std::int32_t>(readword(body))); }
+
 class nestingguard {
 public:
     nestingguard() {
@@ -93,25 +111,15 @@ variable getop(codebody& body) {
             result.identifier = vtype::builtin_int;
             result.intval = static_cast<std::int32_t>(readword(body));
             break;
-        case FLOAT: {
+        case FLOAT:
             result.identifier = vtype::builtin_float;
-            std::uint32_t whole = readword(body);
-            std::uint32_t fraction = readword(body);
-            auto digits = static_cast<float>(std::to_string(fraction).size());
-            result.floatval = static_cast<float>(whole) + static_cast<float>(fraction) / (10 * digits);
+            result.floatval = readfloat(body);
             break;
-        }
-        case STRING: {
+        case STRING:
             result.identifier = vtype::builtin_string;
             initstringvar(result);
-            const byte* start = body.bytes ? body.bytes->data() + body.next : nullptr;
-            const void* end = start ? std::memchr(start, 0, body.remaining()) : nullptr;
-            if (end == nullptr) pastend();
-            std::size_t length = static_cast<const byte*>(end) - start;
-            result.stringval.assign(reinterpret_cast<const char*>(start), length);
-            body.next += length + 1;
+            result.stringval = readtext(body);
             break;
-        }
         case CLASS:
             result.identifier = vtype::custom_class;
             break;
@@ -137,7 +145,7 @@ variable getop(codebody& body) {
         }
         case CODE:
             result.identifier = vtype::custom_func;
-            result.funccode = cutcode(body, static_cast<std::int32_t>(readword(body)));
+            result.funccode = readcode(body);
             break;
         case STACK: {
             if (datastack.empty()) error("Data stack is empty.");
@@ -150,6 +158,42 @@ variable getop(codebody& body) {
             error("Bad type when getting operand!");
     }
     return result;
+}
+
+std::string getname(codebody& body) {
+    if (body.top() != STRING) return getop(body).getstring(false);
+    body.pop();
+    return readtext(body);
+}
+
+std::int32_t getcount(codebody& body) {
+    if (body.top() != INT) return getop(body).getint();
+    body.pop();
+    return static_cast<std::int32_t>(readword(body));
+}
+
+variable* getconstant(codebody& body) {
+    switch (body.top()) {
+        case INT:
+            body.pop();
+            return newint(static_cast<std::int32_t>(readword(body)));
+        case FLOAT:
+            body.pop();
+            return newfloat(readfloat(body));
+        case STRING:
+            body.pop();
+            return newstring(readtext(body));
+        case CODE: {
+            body.pop();
+            codebytes code = readcode(body);
+            variable* function = getallocvar();
+            function->identifier = vtype::custom_func;
+            function->funccode = std::move(code);
+            return function;
+        }
+        default:
+            return getop(body).getcopy();
+    }
 }
 
 void forgetcodebodies() {

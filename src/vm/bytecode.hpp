@@ -25,6 +25,13 @@ struct codebody {
 // Reads one operand from the front of `body`, consuming exactly its bytes.
 variable getop(codebody& body);
 
+// The text of a name operand, the number of a count operand, and a fresh heap copy of a constant operand:
+// what getop(body).getstring(false), .getint() and .getcopy() give, without the intermediate values
+// for the operand kinds that are read directly.
+std::string getname(codebody& body);
+std::int32_t getcount(codebody& body);
+variable* getconstant(codebody& body);
+
 // Forgets the bodies cut out of other bodies by getop; used when the machine is reset.
 void forgetcodebodies();
 

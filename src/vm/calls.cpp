@@ -1,8 +1,8 @@
 #include "vm/calls.hpp"
 
+#include "vm/collector.hpp"
 #include "vm/diagnostics.hpp"
 #include "vm/engine.hpp"
-#include "vm/moduleapi.hpp"
 #include "vm/state.hpp"
 #include "vm/vm.hpp"
 
@@ -21,7 +21,7 @@ void enterbody(const codebytes& body, scope&& frame) {
 }
 
 // A block's body, run as an anonymous function.
-variable* readblock(codebody& bytes) { return getop(bytes).getcopy(); }
+variable* readblock(codebody& bytes) { return getconstant(bytes); }
 
 }  // namespace
 
@@ -45,6 +45,7 @@ void callfunc(std::int32_t argnum, const scope& targs) {
     frame.set("self", instance);
     auto constructor = instance->attributes.find("init");
     if (constructor != instance->attributes.end()) {
+        keepalive keepinstance(instance);
         standalonefunccall(constructor->second, frame, instance);
         popcalltrace();
         datastack.push_back(instance);
@@ -55,6 +56,7 @@ void callfunc(std::int32_t argnum, const scope& targs) {
 }
 
 void standalonefunccall(variable* target, const scope& args, variable* self) {
+    keepalive keeptarget(target);
     target->self = self;
     datastack.push_back(target);
     std::size_t depth = codestack.size();
@@ -73,13 +75,16 @@ void exitoutoffunc() {
 
 void runif(codebody& bytes) {
     variable* block = readblock(bytes);
-    if (moduleapi::gettopvar()->getint() != 0) standalonefunccall(block, currentscope(), nullptr);
+    keepalive keepblock(block);
+    if (popforreading()->getint() != 0) standalonefunccall(block, currentscope(), nullptr);
 }
 
 void runwhile(codebody& bytes) {
     variable* block = readblock(bytes);
     scope names = currentscope();
-    while (moduleapi::gettopvar()->getint() != 0) {
+    keepalive keepblock(block);
+    keepalive keepnames(names);
+    while (popforreading()->getint() != 0) {
         standalonefunccall(block, names, nullptr);
         names = lastdeldatabase;
     }
@@ -87,7 +92,7 @@ void runwhile(codebody& bytes) {
 
 void runfor(codebody& bytes) {
     variable* block = readblock(bytes);
-    variable* collection = moduleapi::gettopvar();
+    variable* collection = popforreading();
     // The elements the collection holds now: the body may change it without changing the loop.
     std::vector<variable*> elements;
     if (collection->identifier == vtype::builtin_list)
@@ -95,6 +100,10 @@ void runfor(codebody& bytes) {
     else if (collection->identifier == vtype::builtin_dict)
         for (const auto& [key, value] : collection->dictval) elements.push_back(key);
     scope names = currentscope();
+    keepalive keepblock(block);
+    keepalive keepcollection(collection);
+    keepalive keepelements(elements);
+    keepalive keepnames(names);
     for (variable* element : elements) {
         names.set("ELEMENT", element);
         standalonefunccall(block, names, nullptr);

@@ -1,6 +1,7 @@
 #include "vm/engine.hpp"
 
 #include "vm/calls.hpp"
+#include "vm/collector.hpp"
 #include "vm/diagnostics.hpp"
 #include "vm/moduleapi.hpp"
 #include "vm/natives.hpp"
@@ -17,8 +18,6 @@ variable* currentobject() {
     if (callstack.empty()) integritycheck();
     return callstack.back();
 }
-
-std::string readname(codebody& bytes) { return getop(bytes).getstring(false); }
 
 void push(variable* value) { datastack.push_back(value); }
 
@@ -63,8 +62,8 @@ void arithmetic(byte opcode) {
 }
 
 void comparison(byte opcode) {
-    variable* left = gettopvar();
-    variable* right = gettopvar();
+    variable* left = popforreading();
+    variable* right = popforreading();
     float a = left->getfloat();
     float b = right->getfloat();
     push(newtruth(docomparisment(a, b, opcode - GREATER)));
@@ -73,7 +72,7 @@ void comparison(byte opcode) {
 // AND, OR, XOR and NOR reuse their left operand for the result.
 void logic(byte opcode) {
     variable* left = gettopvar();
-    variable* right = gettopvar();
+    variable* right = popforreading();
     std::int32_t a = left->getint();
     std::int32_t result = 0;
     switch (opcode) {
@@ -105,6 +104,15 @@ void storelocal(const std::string& name) {
     datastack.pop_back();
 }
 
+// Whether copying `value` certainly ends without "Nesting too deep.": then only the copy's identity
+// tells it from the value, and the copy can be skipped where it would only be read and dropped.
+bool copiesflat(const variable& value) {
+    if (value.self != nullptr || !value.dictval.empty()) return false;
+    for (const auto& [name, member] : value.attributes)
+        if (member->self != nullptr || !member->attributes.empty() || !member->dictval.empty()) return false;
+    return true;
+}
+
 }  // namespace
 
 variable* poprawtop() {
@@ -112,6 +120,11 @@ variable* poprawtop() {
     variable* top = datastack.back();
     datastack.pop_back();
     return top;
+}
+
+variable* popforreading() {
+    variable* top = poprawtop();
+    return copiesflat(*top) ? top : top->getvar();
 }
 
 scope& currentscope() {
@@ -149,6 +162,7 @@ bool docomparisment(float a, float b, int op) {
 
 void execcycle() {
     if (codestack.empty()) integritycheck();
+    collectifdue();
     execinstruction(codestack.back());
 }
 
@@ -164,18 +178,18 @@ void execinstruction(codebody& bytes) {
     if (inrange(GREATER, GREATEREQ + 1, opcode)) return comparison(opcode);
     switch (opcode) {
         case LOADLOCAL: {
-            std::string name = readname(bytes);
+            std::string name = getname(bytes);
             push(named(moduleapi::getlocalvar(name)->getvar(), name));
             break;
         }
         case STORELOCAL:
-            storelocal(readname(bytes));
+            storelocal(getname(bytes));
             break;
         case LEAVE:
             moduleapi::goout();
             break;
         case ENTERATTR: {
-            std::string name = readname(bytes);
+            std::string name = getname(bytes);
             moduleapi::gointo(moduleapi::getattribute(currentobject(), name));
             break;
         }
@@ -183,12 +197,12 @@ void execinstruction(codebody& bytes) {
             while (callstack.size() > 1) moduleapi::goout();
             break;
         case CALL: {
-            std::int32_t argnum = getop(bytes).getint();
+            std::int32_t argnum = getcount(bytes);
             callfunc(argnum, scope());
             break;
         }
         case LOADATTR: {
-            std::string name = readname(bytes);
+            std::string name = getname(bytes);
             variable* object = currentobject();
             variable* member = moduleapi::getattribute(object, name)->getvar();
             member->self = object;
@@ -196,7 +210,7 @@ void execinstruction(codebody& bytes) {
             break;
         }
         case STOREATTR: {
-            std::string name = readname(bytes);
+            std::string name = getname(bytes);
             variable* object = currentobject();
             if (datastack.empty()) error("Data stack is empty.");
             object->attributes[name] = named(datastack.back()->getvar(), name);
@@ -204,19 +218,19 @@ void execinstruction(codebody& bytes) {
             break;
         }
         case LOADGLOBAL: {
-            std::string name = readname(bytes);
+            std::string name = getname(bytes);
             push(named(moduleapi::getglobalvar(name)->getvar(), name));
             break;
         }
         case STOREGLOBAL: {
-            std::string name = readname(bytes);
+            std::string name = getname(bytes);
             if (datastack.empty()) error("Data stack is empty.");
             globalvars[name] = named(datastack.back()->getvar(), name);
             datastack.pop_back();
             break;
         }
         case PUSHCONST:
-            push(getop(bytes).getcopy());
+            push(getconstant(bytes));
             break;
         case PUSHCOPY:
             if (datastack.empty()) error("Data stack is empty.");
@@ -226,8 +240,8 @@ void execinstruction(codebody& bytes) {
             exitoutoffunc();
             break;
         case EQUAL: {
-            variable* left = gettopvar();
-            variable* right = gettopvar();
+            variable* left = popforreading();
+            variable* right = popforreading();
             push(newtruth(*right == *left));
             break;
         }
@@ -253,12 +267,12 @@ void execinstruction(codebody& bytes) {
             memory.pop_back();
             break;
         case PTRLOCAL: {
-            std::string name = readname(bytes);
+            std::string name = getname(bytes);
             push(named(moduleapi::getlocalvar(name)->getpointer(), name));
             break;
         }
         case PTRATTR: {
-            std::string name = readname(bytes);
+            std::string name = getname(bytes);
             variable* object = currentobject();
             variable* pointer = moduleapi::getattribute(object, name)->getpointer();
             pointer->self = object;
@@ -266,7 +280,7 @@ void execinstruction(codebody& bytes) {
             break;
         }
         case PTRGLOBAL: {
-            std::string name = readname(bytes);
+            std::string name = getname(bytes);
             push(named(moduleapi::getglobalvar(name)->getpointer(), name));
             break;
         }

@@ -14,6 +14,10 @@ void execinstruction(codebody& bytes);
 // Takes the top of the data stack as it is ("Data stack is empty." when there is none).
 variable* poprawtop();
 
+// What gettopvar returns, for a caller that only reads the value and then drops it: the top itself
+// wherever gettopvar's copy could make no observable difference.
+variable* popforreading();
+
 // The scope of the running body or entered object.
 scope& currentscope();
 

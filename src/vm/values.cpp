@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <functional>
 #include <limits>
+#include <ostream>
+#include <unordered_set>
 
 #include "vm/diagnostics.hpp"
 #include "vm/natives.hpp"
@@ -14,7 +16,7 @@ namespace V4VM {
 
 namespace {
 
-// Every heap value, so that a reset (and later a collector) can reach them all.
+// Every heap value, so that a reset and the collector can reach them all.
 std::vector<std::unique_ptr<variable>> heap;
 std::uint64_t lastserial = 0;
 
@@ -83,7 +85,28 @@ std::string closebrackets(std::string text) {
     return text + "]";
 }
 
+// Never shrinks: its strings are shared by names for the rest of the process.
+const std::string& intern(std::string_view text) {
+    struct texthash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view key) const { return std::hash<std::string_view>()(key); }
+    };
+    static std::unordered_set<std::string, texthash, std::equal_to<>> texts;
+    auto found = texts.find(text);
+    if (found == texts.end()) found = texts.emplace(text).first;
+    return *found;
+}
+
 }  // namespace
+
+vname::vname() {
+    static const std::string* const unnamed = &intern("Unnamed Variable");
+    text = unnamed;
+}
+
+vname::vname(std::string_view text) : text(&intern(text)) {}
+
+std::ostream& operator<<(std::ostream& out, const vname& name) { return out << name.str(); }
 
 const std::string& typetext(vtype type) {
     static const std::string texts[] = {
@@ -110,8 +133,9 @@ bool bycreation::operator()(const variable* a, const variable* b) const {
 
 variable::variable(const variable& other)
     : identifier(other.identifier),
-      name(other.name),
       ismodule(other.ismodule),
+      alreadycopied(other.alreadycopied),
+      name(other.name),
       attributes(other.attributes),
       self(other.self),
       intval(other.intval),
@@ -122,8 +146,7 @@ variable::variable(const variable& other)
       funccode(other.funccode),
       modulefunc(other.modulefunc),
       moduleparams(other.moduleparams),
-      pntrval(other.pntrval),
-      alreadycopied(other.alreadycopied) {}
+      pntrval(other.pntrval) {}
 
 variable& variable::operator=(const variable& other) {
     if (this == &other) return *this;
@@ -344,7 +367,9 @@ variable* newlist(std::vector<variable*> elements) {
     return result;
 }
 
-std::size_t allocatedcount() { return heap.size(); }
+std::size_t allocatedcount() { return lastserial; }
+
+std::vector<std::unique_ptr<variable>>& heapvalues() { return heap; }
 
 void freeallvariables() {
     heap.clear();

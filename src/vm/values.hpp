@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <iosfwd>
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/bytes.hpp"
@@ -47,13 +49,33 @@ using dictmap = std::map<variable*, variable*, bycreation>;
 // A function body: immutable bytes shared by every call of the function and read with a cursor.
 using codebytes = std::shared_ptr<const std::vector<byte>>;
 
+// A value's name. Names are operand texts of the program or a few fixed texts, so each distinct text is
+// stored once for the whole process and shared: naming or copying a value allocates nothing.
+class vname {
+public:
+    vname();  // "Unnamed Variable"
+    explicit vname(std::string_view text);
+    vname& operator=(std::string_view text) { return *this = vname(text); }
+    const std::string& str() const { return *text; }
+    friend bool operator==(const vname& a, const vname& b) { return a.text == b.text; }
+    friend bool operator==(const vname& a, std::string_view b) { return *a.text == b; }
+
+private:
+    const std::string* text;
+};
+std::ostream& operator<<(std::ostream& out, const vname& name);
+
 // The one runtime value class: every integer, float, string, list, dictionary, pointer, function,
 // class, instance, file object and the program root. Heap values are made by getallocvar only.
 class variable {
 public:
+    // The small fields first, together, so that the value needs no padding.
     vtype identifier = vtype::none;
-    std::string name = "Unnamed Variable";
     bool ismodule = false;
+    bool alreadycopied = false;
+    // The collection that last found this value reachable (see collector.cpp); never copied.
+    std::uint32_t collectionmark = 0;
+    vname name;
     std::map<std::string, variable*> attributes;
     variable* self = nullptr;
     std::int32_t intval = 0;
@@ -65,14 +87,12 @@ public:
     mfuncptr modulefunc = nullptr;
     std::map<std::string, std::shared_ptr<filestream>> moduleparams;
     variable* pntrval = nullptr;
-    bool alreadycopied = false;
-
     // Creation order of a heap value (0 for values on the C++ stack); identity, never copied.
     std::uint64_t serial = 0;
 
     variable() = default;
-    variable(const variable& other);                 // every field but serial
-    variable& operator=(const variable& other);      // every field but alreadycopied and serial
+    variable(const variable& other);                 // every field but serial and collectionmark
+    variable& operator=(const variable& other);      // every field but alreadycopied, serial, collectionmark
     ~variable() = default;
 
     std::int32_t getint() const;
@@ -97,8 +117,11 @@ variable* newlist(std::vector<variable*> elements = {});
 // Deepest nesting that printing or copying a structure may reach ("Nesting too deep.").
 inline constexpr int maxnesting = 10000;
 
-// Number of heap values made since the last reset.
+// Number of heap values made since the last reset, freed ones included.
 std::size_t allocatedcount();
+
+// Every heap value not yet freed; only the collector removes entries.
+std::vector<std::unique_ptr<variable>>& heapvalues();
 
 // Frees every heap value and forgets any copy or print in progress; used when the machine is reset.
 void freeallvariables();

@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "vm/collector.hpp"
 #include "vm/state.hpp"
 
 namespace V4VM {
@@ -24,6 +25,7 @@ void resetmachine() {
     savlvar.reset();
     progroot = nullptr;
     forgetcodebodies();
+    resetcollector();
     freeallvariables();
     std::cout << std::dec;
     std::cerr << std::dec;

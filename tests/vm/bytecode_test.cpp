@@ -87,6 +87,40 @@ TEST_F(Operands, ListsAndDictionaries) {
     EXPECT_TRUE(datastack.empty());
 }
 
+// What a value shows of itself, its methods and its code, for comparing two ways of making it.
+std::string describe(const variable& value) {
+    std::string text = typetext(value.identifier) + " " + value.name.str() + " " + value.getstring(true);
+    for (const auto& [name, method] : value.attributes) text += " " + name + ":" + typetext(method->identifier);
+    if (value.funccode) text += " code of " + std::to_string(value.funccode->size());
+    return text;
+}
+
+// The readers that skip the intermediate value give what decoding gives, consume as much and fail alike.
+TEST_F(Operands, DirectReadsAgreeWithDecoding) {
+    const std::vector<bytes> operands = {
+        intop(-5), floatop(1, 25), stringop("hi"), stringop("7"), stringop(""), bytes{CLASS}, codeop(bytes{1, 2}),
+        codeop({}), bytes{LIST} + intop(1) + bytes{255}, bytes{STACK}, {}, bytes{INT, 1}, bytes{FLOAT, 0},
+        bytes{STRING, 104}, bytes{CODE} + word(5) + bytes{1}, bytes{9}};
+    using reader = std::function<std::string(codebody&)>;
+    const std::vector<std::pair<reader, reader>> pairs = {
+        {[](codebody& body) { return getname(body); }, [](codebody& body) { return getop(body).getstring(false); }},
+        {[](codebody& body) { return std::to_string(getcount(body)); },
+         [](codebody& body) { return std::to_string(getop(body).getint()); }},
+        {[](codebody& body) { return describe(*getconstant(body)); },
+         [](codebody& body) { return describe(*getop(body).getcopy()); }},
+    };
+    auto outcome = [](const bytes& operand, const reader& read) {
+        freshmachine();
+        datastack = {newstring("12")};
+        codebody body{std::make_shared<const std::vector<byte>>(operand + bytes{7}), 0};
+        std::string text;
+        runresult result = capture([&] { text = read(body); });
+        return text + "|" + headline(result) + "|" + std::to_string(body.next);
+    };
+    for (const bytes& operand : operands)
+        for (const auto& [direct, decoded] : pairs) EXPECT_EQ(outcome(operand, direct), outcome(operand, decoded));
+}
+
 TEST_F(Operands, MalformedOperandsAreMachineErrors) {
     const std::string pastend = machineerror("Operand runs past the end of the code.");
     EXPECT_EQ(decodefailure({}), pastend);

@@ -75,6 +75,31 @@ TEST(Comparison, ComparesNumericReadings) {
     EXPECT_MACHINE_ERROR(binary(pushstring("a"), pushint(0), LESS), machineerror("Not a number: a"));
 }
 
+// Operands that are only read are not copied, unless copying them could fail.
+TEST(Comparison, ReadsOperandsWithoutCopiesThatCannotFail) {
+    freshmachine();
+    variable* plain = newint(1);
+    datastack = {plain};
+    EXPECT_EQ(popforreading(), plain);
+    variable* text = newstring("s");
+    text->attributes["get"]->self = text;  // as after reading `text.get`
+    datastack = {text};
+    variable* read = popforreading();
+    EXPECT_NE(read, text);
+    EXPECT_EQ(read->stringval, "s");
+
+    auto pushdeep = [] {
+        variable* deep = newint(0);
+        for (int level = 0; level < maxnesting; ++level) {
+            variable* outer = newint(0);
+            outer->attributes["a"] = deep;
+            deep = outer;
+        }
+        datastack.push_back(deep);
+    };
+    for (opcode code : {LESS, EQUAL}) EXPECT_EQ(headline(run(pushint(1) + op(code), pushdeep)), machineerror("Nesting too deep."));
+}
+
 TEST(Logic, ReusesTheLeftOperand) {
     EXPECT_EQ(toptext(pushint(0) + op(NOT)), "BUILTIN_INT 1");
     EXPECT_EQ(toptext(pushint(5) + op(NOT)), "BUILTIN_INT 0");
