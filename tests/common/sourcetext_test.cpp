@@ -4,10 +4,12 @@
 
 #include <fstream>
 
+#include "support/scratch.hpp"
+
 namespace {
 
 std::string scratchfile(const std::string& name, const std::string& contents) {
-    std::string path = testing::TempDir() + name;
+    std::string path = scratchfolder("sourcetext") + name;
     std::ofstream(path, std::ios::binary) << contents;
     return path;
 }
@@ -16,7 +18,7 @@ TEST(SourceText, EveryLineGetsALineEnd) {
     EXPECT_EQ(readsource(scratchfile("ended.VKEX", "a\nb\n")), "a\nb\n");
     EXPECT_EQ(readsource(scratchfile("unended.VKEX", "a\nb")), "a\nb\n");
     EXPECT_EQ(readsource(scratchfile("empty.VKEX", "")), "");
-    EXPECT_EQ(readsource(testing::TempDir() + "no-such-file.VKEX"), "");
+    EXPECT_EQ(readsource(scratchfolder("sourcetext-missing") + "no-such-file.VKEX"), "");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "common/opcodes.hpp"
 #include "compiler/tables.hpp"
 #include "compilerun.hpp"
+#include "support/scratch.hpp"
 
 using namespace bytecode;
 
@@ -125,7 +126,7 @@ TEST(Modules, StringsModuleCompiles) {
 TEST(Modules, FileModulesAndMissingOnes) {
     EXPECT_EQ(compiled("also nosuchmodule"), bytes{});
     std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::current_path(testing::TempDir());
+    std::filesystem::current_path(scratchfolder("modules"));
     std::ofstream("vesktestmodule.VKEX") << "a\nb";
     std::ofstream("vesktestself.VKEX") << "also vesktestself\n";
     EXPECT_EQ(compiled("also vesktestmodule"), load("a") + load("b"));

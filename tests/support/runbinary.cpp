@@ -8,17 +8,15 @@
 #include <fstream>
 #include <sstream>
 
+#include "support/scratch.hpp"
+
 namespace {
 
 // ctest runs tests side by side: every run gets a folder of its own.
 std::string freshfolder() {
     static int runs = 0;
     const auto* test = testing::UnitTest::GetInstance()->current_test_info();
-    std::string folder = testing::TempDir() + "vesk-" + test->test_suite_name() + "-" + test->name() + "-" +
-                         std::to_string(++runs);
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
-    return folder;
+    return scratchfolder(std::string(test->test_suite_name()) + "-" + test->name() + "-" + std::to_string(++runs));
 }
 
 binaryrun runin(const std::string& folder, const std::string& arguments, const std::string& input) {

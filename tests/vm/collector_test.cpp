@@ -6,6 +6,7 @@
 
 #include "main/driver.hpp"
 #include "support/runbinary.hpp"
+#include "support/scratch.hpp"
 #include "vm/files.hpp"
 #include "vm/state.hpp"
 #include "machine.hpp"
@@ -149,7 +150,7 @@ TEST_F(Collector, ThresholdGrowsWithTheLiveValues) {
 // Flushing is visible to the program (another file object may read the file), so a freed file object
 // leaves its stream as it was; the end of the run closes it.
 TEST_F(Collector, FreedFileObjectsLeaveTheirStreamOpenUntilTheRunEnds) {
-    std::string path = testing::TempDir() + "vesk-collector-orphan.txt";
+    std::string path = scratchfolder("collector-orphan") + "orphan.txt";
     variable* file = builtin::initfile("write");
     file->moduleparams["file"] = filestream::forwriting(path);
     file->moduleparams["file"]->out->write("buffered", 8);
@@ -163,9 +164,7 @@ TEST_F(Collector, FreedFileObjectsLeaveTheirStreamOpenUntilTheRunEnds) {
 // A whole run of `program` in a fresh scratch folder holding it and the files it expects; `inspect` sees
 // the machine as the run left it.
 runresult runprogram(const fs::path& program, const fs::path& files, const std::function<void()>& inspect = {}) {
-    fs::path folder = fs::path(testing::TempDir()) / ("vesk-collector-" + program.stem().string());
-    fs::remove_all(folder);
-    fs::create_directories(folder);
+    fs::path folder = scratchfolder("collector-" + program.stem().string());
     fs::copy(program, folder);
     if (fs::is_directory(files)) fs::copy(files, folder, fs::copy_options::recursive);
     fs::path previous = fs::current_path();
@@ -225,8 +224,7 @@ TEST(CollectorPrograms, ValuesHeldByRunningInstructionsSurvive) {
         "also stdcon\ndef depth(n) {\n    result = 0\n    if (n>0) {\n        result = depth(n-1)+1\n    }\n"
         "    return result\n}\nprint(str(depth(40)))\n",
     };
-    fs::path folder = fs::path(testing::TempDir()) / "vesk-collector-sources";
-    fs::create_directories(folder);
+    fs::path folder = scratchfolder("collector-sources");
     int count = 0;
     for (const char* source : sources) {
         fs::path program = folder / ("held" + std::to_string(++count) + ".VKEX");
@@ -236,7 +234,7 @@ TEST(CollectorPrograms, ValuesHeldByRunningInstructionsSurvive) {
 }
 
 TEST(CollectorPrograms, LongLoopsRunInBoundedMemory) {
-    fs::path program = fs::path(testing::TempDir()) / "vesk-collector-loop.VKEX";
+    fs::path program = fs::path(scratchfolder("collector-loop-source")) / "loop.VKEX";
     std::ofstream(program) << "also stdcon\ni = 0\nwhile (i<30000) {\n    s = \"x\"+str(i)\n    i = (i+1)\n}\nprint(s)\n";
     runresult result = runprogram(program, {}, [] {
         EXPECT_GT(allocatedcount(), 20u * 30000u);
