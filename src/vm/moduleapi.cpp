@@ -17,23 +17,20 @@ std::string boundsmessage(const char* action, std::int32_t index, std::size_t le
            " at list with length of " + std::to_string(length);
 }
 
+// The two shapes of a native function value differ only in their identifier.
+variable* nativefunction(mfuncptr native, vtype shape) {
+    variable* function = getallocvar();
+    function->identifier = shape;
+    function->ismodule = true;
+    function->modulefunc = native;
+    return function;
+}
+
 }  // namespace
 
-variable* getmodulevar(mfuncptr native) {
-    variable* function = getallocvar();
-    function->identifier = vtype::builtin_module;
-    function->ismodule = true;
-    function->modulefunc = native;
-    return function;
-}
+variable* getmodulevar(mfuncptr native) { return nativefunction(native, vtype::builtin_module); }
 
-variable* getnativefunc(mfuncptr native) {
-    variable* function = getallocvar();
-    function->identifier = vtype::custom_func;
-    function->ismodule = true;
-    function->modulefunc = native;
-    return function;
-}
+variable* getnativefunc(mfuncptr native) { return nativefunction(native, vtype::custom_func); }
 
 void pushresult(variable* result) { datastack.push_back(result); }
 
