@@ -59,7 +59,10 @@ float readfloat(codebody& body) {
 std::string readtext(codebody& body) {
     const byte* start = body.bytes ? body.bytes->data() + body.next : nullptr;
     const void* end = start ? std::memchr(start, 0, body.remaining()) : nullptr;
-    if (end == nullptr) pastend();
+    if (end == nullptr) {
+        body.next += body.remaining();  // the text read so far is consumed before the shortage shows
+        pastend();
+    }
     std::size_t length = static_cast<const byte*>(end) - start;
     body.next += length + 1;
     return std::string(reinterpret_cast<const char*>(start), length);

@@ -139,7 +139,12 @@ TEST_F(Operands, MalformedOperandsAreMachineErrors) {
     EXPECT_EQ(decodefailure(deep), machineerror("Nesting too deep."));
 }
 
-TEST(Code, ErrorDumpShowsTheUnreadBytes) {
+TEST(Code, ErrorDumpShowsOnlyTheBytesNoOperandRead) {
+    // A STRING without its terminating 0 consumes the text it read, as every short operand does.
+    runresult unterminated = run(bytes{PUSHCONST, STRING, 104, 105});
+    EXPECT_EQ(unterminated.err, "VESK 4 VM error: Operand runs past the end of the code.\nCodestack: \n\n"
+                                "-------------------------\n\nCalltrace: \n  > PROGRAM_ROOT\n");
+
     runresult result = run(bytes{PUSHCONST, CODE, 0, 0, 0, 9, 1, 2});
     EXPECT_EQ(result.err, "VESK 4 VM error: bytes ran out! Specified: 9\nCodestack: \n\n"
                           "-------------------------\n\nCalltrace: \n  > PROGRAM_ROOT\n");
