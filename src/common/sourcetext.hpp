@@ -2,6 +2,12 @@
 
 #include <string>
 
-// The file's lines, each followed by one line end, as programs and modules are read; a file that
-// cannot be read gives the empty text.
-std::string readsource(const std::string& path);
+// A program or module file as the compiler reads it: its lines, each followed by one line feed. A
+// carriage return that ends a line belongs to the line end and is dropped, also on a last line without
+// a line feed; a carriage return anywhere else stays.
+struct sourceread {
+    std::string text;
+    int failure = 0;  // 0 when the file was read; otherwise the errno of the failed open or read
+};
+
+sourceread readsource(const std::string& path);

@@ -1,6 +1,8 @@
 #include "compiler/compiler.hpp"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <vector>
 
 #include "common/opcodes.hpp"
@@ -25,11 +27,14 @@ int alsodepth = 0;
 constexpr int blocklimit = 20 * nestinglimit;
 int blockdepth = 0;
 
-void compileblock(std::string target, int mode);
+using tokens = std::vector<std::string>;
+
+// Where each token of a statement begins, in step with its tokens.
+using places = std::vector<textorigin>;
+
+void compileblock(std::string target, int mode, textorigin origin);
 
 const char* const classonly = "Only def allowed in class definition!";
-
-using tokens = std::vector<std::string>;
 
 void incomplete(const tokens& rest, std::size_t needed, const std::string& keyword) {
     if (rest.size() < needed) error("Incomplete " + keyword + " statement.");
@@ -41,14 +46,26 @@ void openbody(byte opcode) {
     asop += 1;
 }
 
-std::string moduletext(const std::string& name) {
+// The module's text registered under its file name; the first line of a module is line 1.
+textorigin findmodule(const std::string& name) {
     std::string filename = name + ".VKEX";
     auto builtin = builtinmodules.find(filename);
-    if (builtin != builtinmodules.end()) return builtin->second;
-    return readsource(filename);
+    if (builtin != builtinmodules.end()) return {addcompiledfile(filename, builtin->second), 1};
+    sourceread module = readsource(filename);
+    if (module.failure == ENOENT) error("Module not found: " + name);
+    if (module.failure != 0) error("Cannot read module: " + filename + ": " + std::strerror(module.failure));
+    return {addcompiledfile(filename, std::move(module.text)), 1};
 }
 
-void compiledef(const tokens& rest, int mode) {
+void compilemodule(const std::string& name) {
+    textorigin origin = findmodule(name);
+    nestinglevel level(alsodepth, nestinglimit);
+    std::string text = compiledfiles[origin.file].text;
+    if (deepestnesting(text) > nestinglimit) error("Nesting too deep.");
+    compileblock(std::move(text), 0, origin);
+}
+
+void compiledef(const tokens& rest, const places& where, int mode) {
     incomplete(rest, 1, "def");
     scantext unpreppedname(rest[0]);
     std::string name = seekstring(unpreppedname, {"("}, GIM, 0, false);
@@ -65,17 +82,17 @@ void compiledef(const tokens& rest, int mode) {
         addnamed(LOADLOCAL, "arg" + std::to_string(currentarg));
         addnamed(STORELOCAL, args[currentarg]);
     }
-    compileblock(rest[1], 0);
+    compileblock(rest[1], 0, where[1]);
     negatebyteoperand();
     handleset(name);
 }
 
-void compilekeyword(const std::string& statement, const tokens& rest, int mode) {
+void compilekeyword(const std::string& statement, const tokens& rest, const places& where, int mode) {
     if (statement == "if") {
         incomplete(rest, 2, statement);
         handleexpr(rest[0]);
         openbody(IF);
-        compileblock(rest[1], 0);
+        compileblock(rest[1], 0, where[1]);
         negatebyteoperand();
     } else if (statement == "while") {
         incomplete(rest, 2, statement);
@@ -84,7 +101,7 @@ void compilekeyword(const std::string& statement, const tokens& rest, int mode) 
         compileint(1);
         openbody(WHILE);
         handleexpr(rest[0]);
-        compileblock(rest[1], 0);
+        compileblock(rest[1], 0, where[1]);
         negatebyteoperand();
     } else if (statement == "for") {
         incomplete(rest, 4, statement);
@@ -92,38 +109,54 @@ void compilekeyword(const std::string& statement, const tokens& rest, int mode) 
         openbody(FOR);
         addnamed(LOADLOCAL, "ELEMENT");
         addnamed(STORELOCAL, rest[2]);
-        compileblock(rest[3], 0);
+        compileblock(rest[3], 0, where[3]);
         negatebyteoperand();
     } else if (statement == "def") {
-        compiledef(rest, mode);
+        compiledef(rest, where, mode);
     } else if (statement == "class") {
         incomplete(rest, 2, statement);
         addcode(std::vector<byte>{PUSHCONST, CLASS, DUP, ENTERTOP});
-        compileblock(rest[1], 1);
+        compileblock(rest[1], 1, where[1]);
         addcode(LEAVE);
         handleset(rest[0]);
     } else if (statement == "$@") {
         incomplete(rest, 2, statement);
         handleexpr(rest[0]);
         addcode(ENTERTOP);
-        compileblock(rest[1], 0);
+        compileblock(rest[1], 0, where[1]);
         addcode(LEAVE);
     } else if (statement == "also") {
         incomplete(rest, 1, statement);
-        std::string text = moduletext(rest[0]);
-        nestinglevel level(alsodepth, nestinglimit);
-        compilecode(std::move(text), 0);
+        compilemodule(rest[0]);
     } else if (statement == "return") {
         if (!rest.empty() && !rest[0].empty()) handleexpr(rest[0]);
         addcode(RETURN);
     }
 }
 
-void compilestatement(tokens statementtokens, int mode) {
-    std::erase_if(statementtokens, [](const std::string& t) { return t.empty() || t == " " || t == "\t"; });
+// A statement's tokens and where they begin, without the empty, blank and tab tokens.
+void dropblanktokens(tokens& statementtokens, places& where) {
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < statementtokens.size(); ++i) {
+        const std::string& t = statementtokens[i];
+        if (t.empty() || t == " " || t == "\t") continue;
+        if (kept != i) {
+            statementtokens[kept] = std::move(statementtokens[i]);
+            where[kept] = where[i];
+        }
+        kept += 1;
+    }
+    statementtokens.resize(kept);
+    where.resize(kept);
+}
+
+void compilestatement(tokens statementtokens, places where, int mode) {
+    dropblanktokens(statementtokens, where);
     if (statementtokens.empty()) return;
+    beginstatement(where.front());
     std::string statement = std::move(statementtokens.front());
     tokens rest(std::make_move_iterator(statementtokens.begin() + 1), std::make_move_iterator(statementtokens.end()));
+    where.erase(where.begin());
 
     if (rest.size() == 2 && rest[0] == "=") {
         if (mode == 1) error(classonly);
@@ -131,22 +164,41 @@ void compilestatement(tokens statementtokens, int mode) {
         handleset(statement);
     } else if (inlist(statements, statement)) {
         if (mode == 1 && statement != "def") error(classonly);
-        compilekeyword(statement, rest, mode);
+        compilekeyword(statement, rest, where, mode);
     } else {
         if (mode == 1) error(classonly);
         handleexpr(statement);
     }
 }
 
-void compileblock(std::string target, int mode) {
+void compileblock(std::string target, int mode, textorigin origin) {
     nestinglevel level(blockdepth, blocklimit);
+    keepposition afterwards;
+    // A body loses its braces; the "{" stands on the body's first line, so the lines stay.
     if (!target.empty() && target[0] == '{') target = target.size() < 2 ? "" : target.substr(1, target.size() - 2);
-    for (tokens& statement : parse(target)) compilestatement(std::move(statement), mode);
+    segmentstarts starts;
+    std::vector<tokens> parsed = parse(target, origin, &starts);
+    linecounter lines(target, origin);
+    for (std::size_t s = 0; s < parsed.size(); ++s) {
+        places where;
+        for (std::size_t start : starts[s]) where.push_back(lines.at(start));
+        compilestatement(std::move(parsed[s]), std::move(where), mode);
+    }
+}
+
+void compiletext(std::string target, int mode, textorigin origin) {
+    if (deepestnesting(target) > nestinglimit) error("Nesting too deep.");
+    compileblock(std::move(target), mode, origin);
 }
 
 }  // namespace
 
-void compilecode(std::string target, int mode) {
-    if (deepestnesting(target) > nestinglimit) error("Nesting too deep.");
-    compileblock(std::move(target), mode);
+void compilecode(std::string target, int mode) { compiletext(std::move(target), mode, {}); }
+
+sourcemap compilesource(const std::string& name, std::string text) {
+    resetpacker();
+    resetpositions();
+    textorigin origin{addcompiledfile(name, text), 1};
+    compiletext(std::move(text), 0, origin);
+    return sourcemap(std::move(compiledfiles), std::move(coderuns), code.size());
 }

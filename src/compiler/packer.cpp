@@ -1,40 +1,49 @@
 #include "compiler/packer.hpp"
 
 #include <cmath>
-#include <cstdlib>
-#include <ctime>
-#include <iostream>
 
-#include "common/process.hpp"
+#include "compiler/positions.hpp"
 
 std::vector<byte> code;
+std::vector<positionrun> coderuns;
 int asop = 0;
 std::vector<pendingbody> tempcode;
 
 namespace {
 
-const std::vector<std::string> errormessages = {
-    "What did you do again?",
-    "Well that wasn't supposed to happen...",
-    "I swear it wasn't my fault!",
-    "Mist.",
-    "Was it my fault?",
-    "Stop doing that!",
-    "Something ain't right...",
-    "Full steam ahead!",
-    "This message will come to haunt me, Tamsin Quell.",
-    "GRRRRRRRR",
+struct emittarget {
+    std::vector<byte>& bytes;
+    std::vector<positionrun>& runs;
 };
+
+// The buffer of the innermost open level (made by its first byte), or the program.
+emittarget currenttarget() {
+    if (asop > 0) {
+        if (tempcode.empty() || tempcode.back().level < asop) tempcode.push_back({asop, {}, {}});
+        return {tempcode.back().bytes, tempcode.back().runs};
+    }
+    return {code, coderuns};
+}
+
+bool sameplace(const positionrun& run, const emitposition& position) {
+    return run.file == position.file && run.line == position.line;
+}
+
+// A byte about to land at `offset` starts a new run when its position differs from the last one's or
+// when it is a statement's first.
+void notebyte(std::vector<positionrun>& runs, std::size_t offset) {
+    if (!currentposition.statementstart && !runs.empty() && sameplace(runs.back(), currentposition)) return;
+    runs.push_back({static_cast<std::uint32_t>(offset), currentposition.line, currentposition.file,
+                    currentposition.statementstart});
+    currentposition.statementstart = false;
+}
 
 }  // namespace
 
 void addcode(byte target) {
-    if (asop > 0) {
-        if (tempcode.empty() || tempcode.back().level < asop) tempcode.push_back({asop, {}});
-        tempcode.back().bytes.push_back(target);
-        return;
-    }
-    code.push_back(target);
+    emittarget to = currenttarget();
+    notebyte(to.runs, to.bytes.size());
+    to.bytes.push_back(target);
 }
 
 void addcode(const std::vector<byte>& target) {
@@ -63,26 +72,26 @@ void compilestring(const std::string& target) {
 void negatebyteoperand() {
     int closing = asop;
     asop -= 1;
-    std::vector<byte> body;
+    pendingbody body;
     if (!tempcode.empty() && tempcode.back().level == closing) {
-        body = std::move(tempcode.back().bytes);
+        body = std::move(tempcode.back());
         tempcode.pop_back();
     }
-    compileint(static_cast<int>(body.size()));
-    addcode(body);
-}
-
-void error(const std::string& message) {
-    std::srand(static_cast<unsigned>(std::time(nullptr)));
-    std::cerr << "COMPILER ERROR" << std::endl;
-    std::cerr << "// " << errormessages[static_cast<std::size_t>(std::rand()) % errormessages.size()] << std::endl;
-    std::cerr << "Experienced error during compilation:" << std::endl;
-    std::cerr << message << std::endl;
-    endprocess(1);
+    compileint(static_cast<int>(body.bytes.size()));
+    // The body's bytes keep the positions they were emitted with.
+    emittarget to = currenttarget();
+    std::size_t shift = to.bytes.size();
+    to.bytes.insert(to.bytes.end(), body.bytes.begin(), body.bytes.end());
+    for (positionrun run : body.runs) {
+        if (!run.statement && sameplace(to.runs.back(), {run.file, run.line, false})) continue;
+        run.start += static_cast<std::uint32_t>(shift);
+        to.runs.push_back(run);
+    }
 }
 
 void resetpacker() {
     code.clear();
+    coderuns.clear();
     tempcode.clear();
     asop = 0;
 }

@@ -4,12 +4,17 @@
 #include <vector>
 
 #include "common/bytes.hpp"
+#include "common/sourcemap.hpp"
+#include "compiler/compileerror.hpp"
 
 // The one place where bytecode bytes come into being. A byte goes to the program (`code`) or, while a
 // length-prefixed body is open, to the innermost open body's buffer.
 
 // The emitted program, in emission order.
 extern std::vector<byte> code;
+
+// Where the bytes of `code` came from (see compiler/positions.hpp).
+extern std::vector<positionrun> coderuns;
 
 // Number of length-prefixed operand levels currently open. The statement compiler raises it when it
 // opens a body; negatebyteoperand lowers it.
@@ -19,8 +24,9 @@ extern int asop;
 // the level it was created for, so that a level that received no byte closes as an empty body instead
 // of taking its parent's buffer.
 struct pendingbody {
-    int level;
+    int level = 0;
     std::vector<byte> bytes;
+    std::vector<positionrun> runs;
 };
 extern std::vector<pendingbody> tempcode;
 
@@ -40,8 +46,5 @@ void compilestring(const std::string& target);
 // Closes the innermost open level: its length, then its bytes, land in the enclosing level.
 void negatebyteoperand();
 
-// Reports a compile error on standard error and ends the process with status 1.
-[[noreturn]] void error(const std::string& message);
-
-// Empties code, tempcode and asop, for running several compilations in one process.
+// Empties code, coderuns, tempcode and asop, for running several compilations in one process.
 void resetpacker();

@@ -1,13 +1,46 @@
 #include "compiler/parser.hpp"
 
 #include <iostream>
+#include <sstream>
 
-#include "common/process.hpp"
+#include "compiler/compileerror.hpp"
 
-std::vector<std::vector<std::string>> parse(std::string_view target) {
+namespace {
+
+std::string unclosedmessage(char opener) {
+    if (opener == '"' || opener == '\'') return "String is never closed.";
+    return std::string("'") + opener + "' is never closed.";
+}
+
+}  // namespace
+
+std::vector<std::vector<std::string>> parse(std::string_view target, textorigin origin, segmentstarts* starts) {
     std::vector<std::vector<std::string>> out;
     std::vector<std::string> tout;
     std::string temp;
+    // Where the current segment began, where the current statement's segments began, and where the
+    // outermost open grouping was opened.
+    constexpr std::size_t nowhere = std::string_view::npos;
+    std::size_t tempstart = nowhere;
+    std::vector<std::size_t> toutstarts;
+    std::size_t groupstart = 0;
+    auto endsegment = [&](std::size_t at) {
+        tout.push_back(std::move(temp));
+        temp.clear();
+        toutstarts.push_back(tempstart == nowhere ? at : tempstart);
+        tempstart = nowhere;
+    };
+    auto endstatement = [&](std::size_t at) {
+        endsegment(at);
+        out.push_back(std::move(tout));
+        tout.clear();
+        if (starts) starts->push_back(std::move(toutstarts));
+        toutstarts.clear();
+    };
+    auto failat = [&](int status, const std::string& usual, const std::string& message, std::size_t at) {
+        linecounter lines(target, origin);
+        splitterfailure(status, usual, message, lines.at(at));
+    };
     int codeblockmarker = 0;
     int listmarker = 0;
     int expressionmarker = 0;
@@ -19,13 +52,11 @@ std::vector<std::vector<std::string>> parse(std::string_view target) {
         return codeblockmarker + listmarker + expressionmarker + string1marker + string2marker + igntotout;
     };
 
-    for (char TS : target) {
+    for (std::size_t at = 0; at < target.size(); ++at) {
+        char TS = target[at];
         int markersum = sum();
         if (TS == '\n' && markersum <= 0) {
-            tout.push_back(std::move(temp));
-            out.push_back(std::move(tout));
-            temp.clear();
-            tout.clear();
+            endstatement(at);
             ignspace = true;
             continue;
         }
@@ -51,10 +82,10 @@ std::vector<std::vector<std::string>> parse(std::string_view target) {
         if (markersum > 0) {
             instring = string1marker > 0 || string2marker > 0;
             if (TS == '}' && !instring && expressionmarker <= 0) {
-                if (codeblockmarker <= 0) endprocess(52);
+                if (codeblockmarker <= 0) failat(52, "", "'}' has no '{' to close.", at);
                 codeblockmarker -= 1;
             } else if (TS == ')' && !instring && codeblockmarker <= 0) {
-                if (expressionmarker <= 0) endprocess(54);
+                if (expressionmarker <= 0) failat(54, "", "')' has no '(' to close.", at);
                 expressionmarker -= 1;
             } else if (TS == '"') {
                 string1marker -= 1;
@@ -66,29 +97,30 @@ std::vector<std::vector<std::string>> parse(std::string_view target) {
             }
         }
 
+        if (markersum <= 0 && sum() > 0) groupstart = at;
+
         bool blank = TS == ' ' || TS == '\t';
         if (ignspace && blank) continue;
         ignspace = false;
+        if (temp.empty()) tempstart = at;
         temp += TS;
 
         if (sum() <= 0) {
             if (blank) {
                 temp.pop_back();
-                tout.push_back(std::move(temp));
-                temp.clear();
+                endsegment(at);
             }
         } else if (igntotout > 0) {
             igntotout -= 1;
         }
     }
 
-    tout.push_back(std::move(temp));
-    out.push_back(std::move(tout));
+    endstatement(target.size());
     if (sum() > 0) {
-        std::cout << "parser error, markers over 1, grammatically not valid." << std::dec << codeblockmarker << "/"
-                  << expressionmarker << "/" << string1marker << "/" << string2marker << "/" << igntotout << "/"
-                  << listmarker << "/";
-        endprocess(51);
+        std::ostringstream usual;
+        usual << "parser error, markers over 1, grammatically not valid." << codeblockmarker << "/" << expressionmarker
+              << "/" << string1marker << "/" << string2marker << "/" << igntotout << "/" << listmarker << "/";
+        failat(51, usual.str(), unclosedmessage(target[groupstart]), groupstart);
     }
     return out;
 }

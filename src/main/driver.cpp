@@ -24,7 +24,7 @@ void runvesk(int argc, const char* const* argv) {
         std::cerr << "Too many or not enough arguments." << std::endl;
         endprocess(1);
     }
-    std::string source = readsource(argv[1]);
+    std::string source = readsource(argv[1]).text;
     std::cout << "file read. compiling..." << std::endl;
     compilecode(source, 0);
 

@@ -124,10 +124,12 @@ TEST(Modules, StringsModuleCompiles) {
 }
 
 TEST(Modules, FileModulesAndMissingOnes) {
-    EXPECT_EQ(compiled("also nosuchmodule"), bytes{});
+    EXPECT_EQ(compileerror("also nosuchmodule"), "Module not found: nosuchmodule");
     std::filesystem::path previous = std::filesystem::current_path();
     std::filesystem::current_path(scratchfolder("modules"));
-    std::ofstream("vesktestmodule.VKEX") << "a\nb";
+    std::filesystem::create_directory("vesktestfolder.VKEX");
+    EXPECT_EQ(compileerror("also vesktestfolder"), "Cannot read module: vesktestfolder.VKEX: Is a directory");
+    std::ofstream("vesktestmodule.VKEX") << "a\r\nb\r";
     std::ofstream("vesktestself.VKEX") << "also vesktestself\n";
     EXPECT_EQ(compiled("also vesktestmodule"), load("a") + load("b"));
     EXPECT_EQ(compileerror("also vesktestself"), "Nesting too deep.");
