@@ -106,6 +106,22 @@ void compilehead(std::string temp, scantext& target, int getof, int pointer) {
     }
 }
 
+bool isblank(char c) { return c == ' ' || c == '\t'; }
+
+// True when `after`, the text after an expression's leading parenthesised group, goes on from the
+// group: it starts right at the ")" ("(a)+b", "(l).size()"), or it is a word operator with blanks
+// around it ("(a) or (b)").
+bool continuesgroup(std::string_view after) {
+    if (after.empty()) return false;
+    if (!isblank(after[0])) return true;
+    std::size_t word = after.find_first_not_of(" \t");
+    if (word == std::string_view::npos) return false;
+    after.remove_prefix(word);
+    return std::any_of(wordoperators.begin(), wordoperators.end(), [&](const std::string& w) {
+        return after.size() > w.size() && after.starts_with(w) && isblank(after[w.size()]);
+    });
+}
+
 bool dropprefix(scantext& target, char prefix) {
     if (!target.startswith(prefix)) return false;
     target.drop(1);
@@ -199,7 +215,15 @@ void handleexpr(std::string text) {
     nestinglevel level(expressiondepth, expressionlimit);
     if (text.empty()) error("handleexpr: expression empty!");
     scantext expression(text);
-    if (dropprefix(expression, '(')) expression.replace(seekstring(expression, {")"}, GIM, 0, false));
+    if (expression.startswith('(')) {
+        scantext group(text);
+        group.drop(1);
+        std::string inside = seekstring(group, {")"}, GIM, 0, false);
+        group.drop(1);
+        // Text that goes on from the group makes the group an operand of the chain; otherwise the
+        // group is the whole expression and what follows it is dropped.
+        if (!continuesgroup(group.rest())) expression.replace(std::move(inside));
+    }
 
     std::string op;
     while (true) {

@@ -41,7 +41,15 @@ TEST(Expressions, OperatorsCombineLeftToRight) {
 }
 
 TEST(Expressions, ParenthesesAndBlanksStayInOperands) {
-    EXPECT_EQ(expr("(a)+b"), SS + load("a"));
+    // A group followed by text is an operand of the chain; after blanks only a word operator goes on.
+    bytes groupa = SS + SS + load("a");
+    EXPECT_EQ(expr("(a)+b"), groupa + B(STASH) + SS + load("b") + B(UNSTASH, ADD));
+    EXPECT_EQ(expr("(a).size()"), groupa + B(ENTERTOP, LOADATTR, STRING) + str("size") + B(RESTORESCOPE, STASH, UNSTASH) +
+                                      call(0) + B(SAVESCOPE, LEAVE));
+    EXPECT_EQ(expr("(a) or (b)"), groupa + B(STASH) + SS + SS + load("b") + B(UNSTASH, OR));
+    EXPECT_EQ(expr("(a) b"), SS + load("a"));
+    EXPECT_EQ(expr("(a) + b"), SS + load("a"));
+    EXPECT_EQ(expr("(a)\tb"), SS + load("a"));
     EXPECT_EQ(expr("(a+b)"), expr("a+b"));
     EXPECT_EQ(expr("-1"), B());
     EXPECT_EQ(expr("(x < 3)"), SS + load("x ") + B(STASH) + SS + load(" 3") + B(UNSTASH, LESS));
