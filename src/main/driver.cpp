@@ -1,42 +1,70 @@
 #include "main/driver.hpp"
 
-#include <algorithm>
+#include <cstring>
 #include <iostream>
 
+#include "common/machinereporting.hpp"
+#include "common/positionreport.hpp"
 #include "common/process.hpp"
 #include "common/sourcetext.hpp"
+#include "compiler/compileerror.hpp"
 #include "compiler/compiler.hpp"
 #include "compiler/packer.hpp"
+#include "main/listing.hpp"
+#include "main/options.hpp"
+#include "main/run.hpp"
 #include "vm/vm.hpp"
 
-void listcode(std::ostream& out, const std::vector<byte>& bytes) {
-    out << std::hex;
-    for (byte b : bytes) out << static_cast<int>(b) << ' ';
+namespace {
+
+// Help, version and usage errors: what the command line alone decides.
+void answercommandline(const commandline& line) {
+    if (!line.problem.empty()) {
+        std::cerr << "vesk: " << line.problem << '\n';
+        printusage(std::cerr);
+        endprocess(1);
+    }
+    if (line.chosen.help) {
+        printhelp(std::cout);
+        endprocess(0);
+    }
+    if (line.chosen.version) {
+        std::cout << "vesk " << VESK_VERSION << std::endl;
+        endprocess(0);
+    }
 }
+
+std::string readprogram(const options& chosen) {
+    sourceread source = readsource(chosen.file);
+    if (source.failure == 0) return std::move(source.text);
+    std::string message = "Cannot read source file: " + chosen.file + ": " + std::strerror(source.failure);
+    if (chosen.quiet) {
+        reportwithoutplace(std::cerr, message);
+    } else {
+        std::cerr << message << std::endl;
+    }
+    endprocess(1);
+}
+
+}  // namespace
 
 void runvesk(int argc, const char* const* argv) {
     std::cout << std::dec;  // a previous run in this process may have left hexadecimal on
-    resetpacker();
     V4VM::resetmachine();
+    commandline line = readcommandline(argc, argv);
+    answercommandline(line);
+    const options& chosen = line.chosen;
+    setshortcompilereports(chosen.quiet);
+    // Progress lines belong to a plain run only.
+    bool progress = !chosen.quiet && !chosen.listing;
 
-    std::cout << "reading file..." << std::endl;
-    if (argc != 2) {
-        std::cerr << "Too many or not enough arguments." << std::endl;
-        endprocess(1);
+    if (progress) std::cout << "reading file..." << std::endl;
+    std::string source = readprogram(chosen);
+    if (progress) std::cout << "file read. compiling..." << std::endl;
+    sourcemap positions = compilesource(chosen.file, std::move(source));
+    if (chosen.listing) {
+        printlisting(std::cout, code, positions);
+        endprocess(0);
     }
-    std::string source = readsource(argv[1]).text;
-    std::cout << "file read. compiling..." << std::endl;
-    compilecode(source, 0);
-
-    std::vector<byte> program = code;
-    std::reverse(code.begin(), code.end());
-    std::cout << "compilation finished. starting vm..." << std::endl;
-    std::cout << "init..." << std::endl;
-    V4VM::init();
-    std::cout << "inserting code to codestack..." << std::endl;
-    listcode(std::cout, code);
-    V4VM::loadprogram(program);
-    std::cout << "execution loop..." << std::endl;
-    while (V4VM::hascode()) V4VM::execcycle();
-    V4VM::exitprogram();
+    runprogram(code, machinereporting{chosen.quiet, &positions});
 }

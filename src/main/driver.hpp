@@ -1,13 +1,5 @@
 #pragma once
 
-#include <ostream>
-#include <string>
-#include <vector>
-
-#include "common/bytes.hpp"
-
-// Writes each byte in lower-case hexadecimal followed by a blank, and leaves `out` in hexadecimal mode.
-void listcode(std::ostream& out, const std::vector<byte>& bytes);
-
-// One whole run of `vesk FILE`: read, compile, load, run. Never returns; the process ends inside.
+// One whole run of vesk with its command line: read, compile, then list or run. Never returns; the
+// process ends inside.
 [[noreturn]] void runvesk(int argc, const char* const* argv);

@@ -1,4 +1,4 @@
-#include "main/driver.hpp"
+#include "main/run.hpp"
 
 #include <gtest/gtest.h>
 
@@ -8,33 +8,53 @@
 
 namespace {
 
-TEST(Driver, ListsBytesInHexAndStaysInHex) {
+TEST(Driver, ListsBytesLastFirstInHexAndStaysInHex) {
     std::ostringstream out;
-    listcode(out, {0, 0x41, 2, 0xe});
+    listcode(out, {0xe, 2, 0x41, 0});
     out << 255;
     EXPECT_EQ(out.str(), "0 41 2 e ff");
 }
 
-}  // namespace
+const std::string usage = "usage: vesk [-q] [-l] [-h] [-V] [--] FILE\n";
 
-namespace {
-
-TEST(Driver, WrongArgumentCountPrintsUsageAndFails) {
-    for (const char* arguments : {"", " a.VKEX b.VKEX"}) {
+TEST(Driver, CommandLineErrorsPrintUsageAndFail) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"", "vesk: no FILE given\n"},
+        {" a.VKEX b.VKEX", "vesk: more than one FILE given\n"},
+        {" a.VKEX -q", "vesk: more than one FILE given\n"},
+        {" -x a.VKEX", "vesk: unknown option: -x\n"},
+        {" -qz a.VKEX", "vesk: unknown option: -z\n"},
+        {" --quiet --typo a.VKEX", "vesk: unknown option: --typo\n"},
+    };
+    for (const auto& [arguments, message] : cases) {
         binaryrun run = runwitharguments(arguments);
-        EXPECT_EQ(run.status, 1);
-        EXPECT_EQ(run.out, "reading file...\n");
-        EXPECT_EQ(run.err, "Too many or not enough arguments.\n");
+        EXPECT_EQ(run.status, 1) << arguments;
+        EXPECT_EQ(run.out, "") << arguments;
+        EXPECT_EQ(run.err, message + usage) << arguments;
     }
 }
 
-TEST(Driver, MissingFileRunsAsEmptyProgram) {
-    binaryrun run = runwitharguments(" no-such-file.VKEX");
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out,
-              "reading file...\nfile read. compiling...\ncompilation finished. starting vm...\ninit...\n"
-              "inserting code to codestack...\nexecution loop...\n\n<VESK 4> Program finished.\n");
-    EXPECT_EQ(run.err, "");
+TEST(Driver, HelpAndVersion) {
+    binaryrun help = runwitharguments(" --help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.substr(0, usage.size()), usage);
+    EXPECT_NE(help.out.find("  -l, --listing"), std::string::npos);
+    EXPECT_EQ(runwitharguments(" -ql -h").out, help.out);
+    binaryrun version = runwitharguments(" -V");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, std::string("vesk ") + VESK_VERSION + "\n");
+    EXPECT_EQ(version.err, "");
+}
+
+TEST(Driver, SourceThatCannotBeReadFails) {
+    binaryrun missing = runwitharguments(" -- -odd.VKEX");
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.out, "reading file...\n");
+    EXPECT_EQ(missing.err, "Cannot read source file: -odd.VKEX: No such file or directory\n");
+    binaryrun folder = runwitharguments(" -q .");
+    EXPECT_EQ(folder.status, 1);
+    EXPECT_EQ(folder.out, "");
+    EXPECT_EQ(folder.err, "vesk: Cannot read source file: .: Is a directory\n");
 }
 
 }  // namespace

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "common/sourcemap.hpp"
+
+// What the driver tells the machine about how a run is to be reported; the machine reads it and
+// nothing else of the command line.
+//
+// A quiet run (-q) prints only what the program prints: no finish line (the exit status stays the
+// finish code). A machine error in a quiet run is a short report on standard error, through
+// common/positionreport.hpp: "FILE:LINE: " and the message, " within module" after it for an error
+// raised within a native, and the source line; then the chain of calls that led there, innermost last,
+// each as FILE:LINE and the function's name, cut to the last 20 with a count of the rest (the bodies of
+// `if`, `while` and `for` are not entries of their own). An error with no position (a panic, a failed
+// flush at the end) is "vesk: " and the message.
+struct machinereporting {
+    bool quiet = false;
+    // Where each byte of the program handed to loadprogram came from; never null in a run of vesk.
+    const sourcemap* positions = nullptr;
+};

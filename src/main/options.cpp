@@ -1,0 +1,82 @@
+#include "main/options.hpp"
+
+#include <string_view>
+#include <vector>
+
+namespace {
+
+// Sets the option named by a short letter or a long name; false when there is no such option.
+bool setoption(options& chosen, std::string_view name) {
+    if (name == "q" || name == "quiet") {
+        chosen.quiet = true;
+    } else if (name == "l" || name == "listing") {
+        chosen.listing = true;
+    } else if (name == "h" || name == "help") {
+        chosen.help = true;
+    } else if (name == "V" || name == "version") {
+        chosen.version = true;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// Reads one argument that begins with "-"; returns the problem with it, if any.
+std::string readoption(options& chosen, std::string_view argument) {
+    if (argument.starts_with("--")) {
+        if (!setoption(chosen, argument.substr(2))) return "unknown option: " + std::string(argument);
+        return "";
+    }
+    for (char letter : argument.substr(1)) {
+        if (!setoption(chosen, std::string_view(&letter, 1))) return "unknown option: -" + std::string(1, letter);
+    }
+    return "";
+}
+
+}  // namespace
+
+commandline readcommandline(int argc, const char* const* argv) {
+    commandline line;
+    std::vector<std::string> files;
+    bool optionsended = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string_view argument = argv[i];
+        // Options stand before FILE; a lone "-" is a file name, as elsewhere.
+        if (!optionsended && argument == "--") {
+            optionsended = true;
+        } else if (!optionsended && argument.size() > 1 && argument[0] == '-') {
+            std::string problem = readoption(line.chosen, argument);
+            if (!problem.empty() && line.problem.empty()) line.problem = problem;
+        } else {
+            optionsended = true;
+            files.emplace_back(argument);
+        }
+    }
+    if (!line.problem.empty() || line.chosen.help || line.chosen.version) return line;
+    if (files.empty()) {
+        line.problem = "no FILE given";
+    } else if (files.size() > 1) {
+        line.problem = "more than one FILE given";
+    } else {
+        line.chosen.file = files.front();
+    }
+    return line;
+}
+
+void printusage(std::ostream& out) { out << "usage: vesk [-q] [-l] [-h] [-V] [--] FILE" << std::endl; }
+
+void printhelp(std::ostream& out) {
+    printusage(out);
+    out << "Compiles and runs the VESK 4 program FILE.\n"
+           "\n"
+           "  -q, --quiet     print only what the program prints; an error is reported at its\n"
+           "                  source line as FILE:LINE: message\n"
+           "  -l, --listing   compile only and print the bytecode, one instruction a line\n"
+           "  -h, --help      print this help and exit\n"
+           "  -V, --version   print the version and exit\n"
+           "  --              end the options: the next argument is FILE even if it begins with -\n"
+           "\n"
+           "Exit status: the program's finish code modulo 256 (0 when it leaves none); 1 for a\n"
+           "usage, compile or machine error; 51, 52 or 54 for unbalanced brackets or quotes.\n"
+        << std::flush;
+}

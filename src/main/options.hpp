@@ -1,0 +1,26 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+
+// The command line: options first, then exactly one FILE. "--" ends the options, so that a FILE may
+// begin with "-"; short options may be written together ("-ql").
+struct options {
+    bool quiet = false;    // -q: only what the program prints; errors name their source line
+    bool listing = false;  // -l: compile only and list the bytecode
+    bool help = false;     // -h
+    bool version = false;  // -V
+    std::string file;
+};
+
+struct commandline {
+    options chosen;
+    std::string problem;  // why the command line is a usage error; empty when it is not
+};
+
+commandline readcommandline(int argc, const char* const* argv);
+
+// "usage: ..." and a line end.
+void printusage(std::ostream& out);
+
+void printhelp(std::ostream& out);
