@@ -1,0 +1,29 @@
+#include "main/warnoption.hpp"
+
+#include <iostream>
+
+#include "common/process.hpp"
+#include "common/sourcetext.hpp"
+#include "compiler/compiler.hpp"
+#include "compiler/packer.hpp"
+#include "compiler/warnings.hpp"
+
+bool iswarnoption(std::string_view argument) { return argument == "-w" || argument == "--warn"; }
+
+void warnonly(const std::string& path) {
+    std::string source = readsource(path);
+    std::vector<std::string> found = warnings(source, path);
+    for (const std::string& warning : found) std::cerr << warning << '\n';
+
+    resetpacker();
+    bool compiled = true;
+    {
+        catchprocessend guard;
+        try {
+            compilecode(source, 0);
+        } catch (const processended&) {
+            compiled = false;
+        }
+    }
+    endprocess(!compiled ? 2 : found.empty() ? 0 : 1);
+}
