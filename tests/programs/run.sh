@@ -5,6 +5,7 @@
 #   NAME.status  exit status (absent: 0)
 #   NAME.in      standard input (absent: none)
 #   NAME.files/  files copied into the scratch folder before the run
+#   NAME.args    options placed before the file name (absent: none)
 # The program runs in an empty scratch folder holding a copy of itself. On standard error, the quip line
 # that follows "COMPILER ERROR" is replaced by "// <quip>" when it is one of the ten quips.
 #
@@ -28,8 +29,10 @@ cp "$program" "$work/run/"
 if [ -d "$dir/$name.files" ]; then cp -r "$dir/$name.files/." "$work/run/"; fi
 input=/dev/null
 if [ -f "$dir/$name.in" ]; then input="$dir/$name.in"; fi
+options=()
+if [ -f "$dir/$name.args" ]; then read -r -a options <"$dir/$name.args"; fi
 
-(cd "$work/run" && timeout 120 "$vesk" "$name.VKEX" <"$input" >"$work/stdout" 2>"$work/stderr.raw")
+(cd "$work/run" && timeout 120 "$vesk" "${options[@]}" "$name.VKEX" <"$input" >"$work/stdout" 2>"$work/stderr.raw")
 status=$?
 
 if grep -qx 'COMPILER ERROR' "$work/stderr.raw"; then
