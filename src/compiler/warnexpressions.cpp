@@ -105,6 +105,19 @@ void notesetattr(warnstate& state, const std::vector<std::string>& args) {
     state.plainassigned.insert(args[1].substr(1, args[1].size() - 2));
 }
 
+// A string that holds a quote, an operator or comma and another quote: two literals that the compiler
+// read as one, because a bracket inside the first kept it from seeing the operator between them.
+bool gluedstrings(std::string_view compiled) {
+    for (std::size_t quote = compiled.find('"'); quote != std::string_view::npos; quote = compiled.find('"', quote + 1)) {
+        std::size_t i = compiled.find_first_not_of(" \t", quote + 1);
+        std::size_t end = compiled.find_first_not_of("+-*/=!<>,", i);
+        if (i == std::string_view::npos || end == i || end == std::string_view::npos) continue;
+        end = compiled.find_first_not_of(" \t", end);
+        if (end != std::string_view::npos && compiled[end] == '"') return true;
+    }
+    return false;
+}
+
 // A keyword written straight before its parenthesis, as in if(x>1){: the compiler calls a variable
 // named like the keyword and drops the block.
 bool keywordwithoutblank(const std::string& name, const scantext& target) {
@@ -145,7 +158,14 @@ void walkhead(warnstate& state, const std::string& temp, scantext& target, looku
     } else if (temp[0] == '"') {
         // The last character is dropped as the closing quote even when it is a blank.
         std::string compiled = temp.size() < 2 ? "" : temp.substr(1, temp.size() - 2);
-        if (isblank(temp.back())) noteblanked(state, "the string", compiled, pieceoffset(where, temp));
+        if (isblank(temp.back())) {
+            noteblanked(state, "the string", compiled, pieceoffset(where, temp));
+        } else if (gluedstrings(compiled)) {
+            state.report(pieceoffset(where, temp),
+                         quoted(temp) + " compiles as the one string " + quoted(compiled) +
+                             ": a bracket inside a string literal counts for the compiler, so the string runs on "
+                             "past its closing quote; put each string that holds a bracket in a variable on a line of its own");
+        }
     } else if (from == lookup::attribute) {
         noteblank(state, "an attribute named", temp, where);
     } else if (hasblank(temp)) {
