@@ -108,7 +108,8 @@ void notesetattr(warnstate& state, const std::vector<std::string>& args) {
 // A string that holds a quote, an operator or comma and another quote: two literals that the compiler
 // read as one, because a bracket inside the first kept it from seeing the operator between them.
 bool gluedstrings(std::string_view compiled) {
-    for (std::size_t quote = compiled.find('"'); quote != std::string_view::npos; quote = compiled.find('"', quote + 1)) {
+    for (std::size_t quote = compiled.find('"'); quote != std::string_view::npos;
+         quote = compiled.find('"', quote + 1)) {
         std::size_t i = compiled.find_first_not_of(" \t", quote + 1);
         std::size_t end = compiled.find_first_not_of("+-*/=!<>,", i);
         if (i == std::string_view::npos || end == i || end == std::string_view::npos) continue;
@@ -161,10 +162,11 @@ void walkhead(warnstate& state, const std::string& temp, scantext& target, looku
         if (isblank(temp.back())) {
             noteblanked(state, "the string", compiled, pieceoffset(where, temp));
         } else if (gluedstrings(compiled)) {
-            state.report(pieceoffset(where, temp),
-                         quoted(temp) + " compiles as the one string " + quoted(compiled) +
-                             ": a bracket inside a string literal counts for the compiler, so the string runs on "
-                             "past its closing quote; put each string that holds a bracket in a variable on a line of its own");
+            state.report(
+                pieceoffset(where, temp),
+                quoted(temp) + " compiles as the one string " + quoted(compiled) +
+                    ": a bracket inside a string literal counts for the compiler, so the string runs on "
+                    "past its closing quote; put each string that holds a bracket in a variable on a line of its own");
         }
     } else if (from == lookup::attribute) {
         noteblank(state, "an attribute named", temp, where);
