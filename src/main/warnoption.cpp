@@ -1,6 +1,7 @@
 #include "main/warnoption.hpp"
 
 #include <iostream>
+#include <vector>
 
 #include "common/process.hpp"
 #include "common/sourcetext.hpp"
@@ -10,11 +11,15 @@
 
 bool iswarnoption(std::string_view argument) { return argument == "-w" || argument == "--warn"; }
 
-void warnonly(const std::string& path) {
-    std::string source = readsource(path);
+std::size_t printwarnings(const std::string& source, const std::string& path) {
     std::vector<std::string> found = warnings(source, path);
     for (const std::string& warning : found) std::cerr << warning << '\n';
+    return found.size();
+}
 
+void warnonly(const std::string& path) {
+    std::string source = readsource(path);
+    std::size_t found = printwarnings(source, path);
     resetpacker();
     bool compiled = true;
     {
@@ -25,5 +30,5 @@ void warnonly(const std::string& path) {
             compiled = false;
         }
     }
-    endprocess(!compiled ? 2 : found.empty() ? 0 : 1);
+    endprocess(!compiled ? 2 : found == 0 ? 0 : 1);
 }
