@@ -17,7 +17,8 @@ enum class lookup { local, global, attribute };
 
 bool isblank(char c) { return c == ' ' || c == '\t'; }
 
-bool hasblank(std::string_view text) { return text.find_first_of(" \t") != std::string_view::npos; }
+// Blanks, tabs and line ends: in a name, each is part of it.
+bool hasblank(std::string_view text) { return text.find_first_of(" \t\n") != std::string_view::npos; }
 
 bool onlyblanks(std::string_view text) { return std::all_of(text.begin(), text.end(), isblank); }
 
@@ -30,7 +31,7 @@ bool dropprefix(scantext& target, char prefix) {
 void walkexpr(warnstate& state, const std::string& text, const place& where);
 
 void noteblanked(warnstate& state, std::string_view what, std::string_view compiled, std::size_t offset) {
-    state.blanked.push_back(std::string(what) + " '" + std::string(compiled) + "'");
+    state.blanked.push_back(std::string(what) + " '" + visible(compiled) + "'");
     if (state.blanked.size() == 1) state.blankat = offset;
 }
 

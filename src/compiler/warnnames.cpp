@@ -37,8 +37,10 @@ std::size_t distance(const std::string& a, const std::string& b) {
     return row[b.size()];
 }
 
-// The known name a typo most likely meant: one or two edits away, fewer for a short name.
+// The known name a typo most likely meant: one or two edits away, fewer for a short name, and none for
+// a name of one or two characters, where every other short name is that near.
 std::string nearest(const std::string& name, const std::set<std::string>& known) {
+    if (name.size() < 3) return "";
     std::size_t allowed = name.size() < 5 ? 1 : 2;
     std::string best;
     std::size_t bestdistance = allowed + 1;
@@ -69,20 +71,20 @@ std::string localmessage(const nameread& read, const std::set<std::string>& know
     std::string message = quoted(read.name) +
                           " is read but assigned nowhere in the program or its modules: reading it stops the run "
                           "with \"Local variable not found: " +
-                          read.name + "\"";
+                          visible(read.name) + "\"";
     if (!read.hint.empty()) return message + "; " + read.hint;
     std::string meant = suggestion(read.name, known, cache);
     return meant.empty() ? message : message + "; did you mean " + quoted(meant) + "?";
 }
 
 std::string globalmessage(const nameread& read, const warnstate& state, std::map<std::string, std::string>& cache) {
-    std::string message = quoted("G" + read.name) + " reads the global '" + read.name +
+    std::string name = visible(read.name);
+    std::string message = quoted("G" + read.name) + " reads the global '" + name +
                           "', which is stored nowhere in the program or its modules: reading it stops the run with "
                           "\"Global variable not found: " +
-                          read.name + "\"";
+                          name + "\"";
     if (state.plainassigned.contains(read.name)) {
-        return message + "; '" + read.name + "' is assigned as a variable, and only G" + read.name +
-               " = ... stores the global";
+        return message + "; '" + name + "' is assigned as a variable, and only G" + name + " = ... stores the global";
     }
     std::string meant = suggestion(read.name, state.globalassigned, cache);
     return meant.empty() ? message : message + "; did you mean " + quoted("G" + meant) + "?";

@@ -21,10 +21,16 @@ std::string shown(std::string_view text) {
         out.resize(longest);
         cut = true;
     }
-    return cut ? out + "..." : out;
+    return visible(out) + (cut ? "..." : "");
 }
 
 }  // namespace
+
+std::string visible(std::string_view text) {
+    std::string out;
+    for (char c : text) out += c == '\n' ? "\\n" : c == '\r' ? "\\r" : c == '\t' ? "\\t" : std::string(1, c);
+    return out;
+}
 
 std::string quoted(std::string_view text) { return "'" + shown(text) + "'"; }
 

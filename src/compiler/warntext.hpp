@@ -8,6 +8,10 @@
 
 // How warnings quote source text, and the rewrites they suggest.
 
+// The text with its line ends, carriage returns and tabs written as \n, \r and \t, so that a warning
+// stays on one line and shows them.
+std::string visible(std::string_view text);
+
 // A text in single quotes as a warning shows it: a block in braces is {...}, a text running over
 // several lines shows its first line and "...", and a long text is cut short.
 std::string quoted(std::string_view text);
