@@ -120,24 +120,10 @@ bool gluedstrings(std::string_view compiled) {
     return false;
 }
 
-// A keyword written straight before its parenthesis, as in if(x>1){: the compiler calls a variable
-// named like the keyword and drops the block.
-bool keywordwithoutblank(const std::string& name, const scantext& target) {
-    return std::find(statements.begin(), statements.end(), name) != statements.end() && target.startswith('(');
-}
-
 // What to say about a name read but assigned nowhere, when it most likely means something else.
-std::string readhint(const std::string& name, scantext target) {
+std::string readhint(const std::string& name) {
     std::string missing = missingstatement(name);
     if (!missing.empty()) return missing;
-    if (keywordwithoutblank(name, target)) {
-        target.drop(1);
-        std::string inside = seekstring(target, {")"}, GIM, 0, false);
-        dropprefix(target, ')');
-        std::string rest(target.rest());
-        std::string rewrite = name + " (" + inside + ")" + (rest.starts_with('{') ? " {...}" : rest);
-        return "without a blank after '" + name + "' the keyword is read as a name; write " + quoted(rewrite);
-    }
     std::size_t equals = name.find('=');
     if (equals != std::string::npos && equals > 0 && equals + 1 < name.size() && name[equals + 1] != '=' &&
         std::string_view("!<>").find(name[equals - 1]) == std::string_view::npos) {
@@ -175,7 +161,7 @@ void walkhead(warnstate& state, const std::string& temp, scantext& target, looku
         noteblank(state, from == lookup::global ? "a global named" : "a variable named", temp, where);
         if (temp.starts_with("not ") && !hasblank(temp.substr(4))) state.negated = temp.substr(4);
     } else {
-        std::string hint = from == lookup::local ? readhint(temp, target) : "";
+        std::string hint = from == lookup::local ? readhint(temp) : "";
         state.read(temp, from == lookup::global, pieceoffset(where, temp), hint);
     }
 }
@@ -190,7 +176,6 @@ void walkoperand(warnstate& state, const std::string& text, const place& where) 
     dropprefix(target, '%');
 
     std::string head;
-    bool keywordcall = false;
     if (dropprefix(target, '(')) {
         walkexpr(state, seekstring(target, {")"}, GIM, 0, false), where);
         dropprefix(target, ')');
@@ -199,7 +184,6 @@ void walkoperand(warnstate& state, const std::string& text, const place& where) 
         head = seekstring(target, pathdelimiters, GIM, 0, false);
         if (readd) head = "[" + head;
         if (head.empty()) throw walkstopped{};
-        keywordcall = from == lookup::local && keywordwithoutblank(head, target);
         walkhead(state, head, target, from, where);
     }
 
@@ -225,7 +209,7 @@ void walkoperand(warnstate& state, const std::string& text, const place& where) 
         direct = false;
     }
     std::string_view rest = target.rest();
-    if (onlyblanks(rest) || keywordcall) return;
+    if (onlyblanks(rest)) return;
     std::string kept = text.substr(0, text.size() - std::min(rest.size(), text.size()));
     state.report(pieceoffset(where, rest), quoted(text) + " compiles only " + quoted(kept) + ": the text after it, " +
                                                quoted(rest) + ", is dropped");

@@ -21,6 +21,7 @@ std::string shown(std::string_view text) {
         out.resize(longest);
         cut = true;
     }
+    if (cut && out.ends_with('{') && text.ends_with('}')) return visible(out) + "...}";
     return visible(out) + (cut ? "..." : "");
 }
 

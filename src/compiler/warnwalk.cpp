@@ -191,6 +191,28 @@ bool assignmentlike(const tokens& statement, std::string& name, std::vector<std:
     return !value.empty();
 }
 
+// The keyword that `head` begins with when a parenthesis follows it at once, as in for(l): the statement
+// is then an expression that calls a variable named like the keyword.
+std::string keywordbeforeparenthesis(const std::string& head) {
+    for (const std::string& keyword : statements) {
+        if (head.starts_with(keyword + "(")) return keyword;
+    }
+    return "";
+}
+
+// The statement as it was meant: keyword(condition){block} as keyword, (condition) and {block}.
+tokens withblanks(const tokens& statement, const std::string& keyword) {
+    std::string rest = statement[0].text.substr(keyword.size());
+    scantext group(rest);
+    group.drop(1);
+    seekstring(group, {")"}, GIM, 0, false);
+    std::size_t end = std::min(group.pos + 1, rest.size());
+    tokens out = {{keyword, 0}, {rest.substr(0, end), 0}};
+    if (end < rest.size()) out.push_back({rest.substr(end), 0});
+    out.insert(out.end(), statement.begin() + 1, statement.end());
+    return out;
+}
+
 void walkexpressionstatement(warnstate& state, const tokens& statement) {
     const std::string& head = statement[0].text;
     std::string missing = missingstatement(head);
@@ -198,6 +220,16 @@ void walkexpressionstatement(warnstate& state, const tokens& statement) {
         state.report(statement[0].offset, quoted(statement, 0, statement.size()) +
                                               " is not a statement: it reads a variable named '" + head +
                                               "' and the run stops there; " + missing);
+        return;
+    }
+    std::string keyword = keywordbeforeparenthesis(head);
+    if (!keyword.empty()) {
+        // The whole line is a call of a variable named like the keyword: nothing in it is worth more.
+        tokens meant = withblanks(statement, keyword);
+        std::string ignored = meant.size() > 2 ? " and the rest is ignored" : "";
+        state.report(statement[0].offset, quoted(statement, 0, statement.size()) + " calls a variable named '" +
+                                              keyword + "': without a blank after the keyword it is read as a name" +
+                                              ignored + "; write " + quoted(meant, 0, meant.size()));
         return;
     }
     std::string name;
