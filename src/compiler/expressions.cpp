@@ -49,15 +49,6 @@ void compileinteger(const std::string& temp) {
     compileint(static_cast<int>(value));
 }
 
-// The digits after the point when the head `temp` and the text after it form a decimal literal such
-// as 2.5; empty when they do not (a head of digits followed by "." and a name is a member access).
-std::string_view decimalfraction(const std::string& temp, const scantext& target) {
-    if (!isdigits(temp) || !target.startswith('.')) return {};
-    std::string_view after = target.rest().substr(1);
-    std::string_view fraction = after.substr(0, after.find_first_of(".[("));
-    return isdigits(fraction) ? fraction : std::string_view{};
-}
-
 // The FLOAT operand holds the integer part and one digit after the point; both are taken from the
 // digits themselves, since a float cannot hold every 32-bit integer part.
 void compiledecimal(const std::string& temp, std::string_view fraction, scantext& target) {
@@ -129,6 +120,13 @@ bool dropprefix(scantext& target, char prefix) {
 }
 
 }  // namespace
+
+std::string_view decimalfraction(const std::string& temp, const scantext& target) {
+    if (!isdigits(temp) || !target.startswith('.')) return {};
+    std::string_view after = target.rest().substr(1);
+    std::string_view fraction = after.substr(0, after.find_first_of(".[("));
+    return isdigits(fraction) ? fraction : std::string_view{};
+}
 
 void addnamed(byte opcode, const std::string& name) {
     addcode(opcode);

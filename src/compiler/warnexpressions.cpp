@@ -1,0 +1,357 @@
+#include "compiler/warnexpressions.hpp"
+
+#include <algorithm>
+
+#include "common/process.hpp"
+#include "compiler/expressions.hpp"
+#include "compiler/nesting.hpp"
+#include "compiler/rawapi.hpp"
+#include "compiler/tables.hpp"
+#include "compiler/warntext.hpp"
+
+namespace {
+
+const std::vector<std::string> pathdelimiters = {".", "[", "("};
+
+enum class lookup { local, global, attribute };
+
+bool isblank(char c) { return c == ' ' || c == '\t'; }
+
+// Blanks, tabs and line ends: in a name, each is part of it.
+bool hasblank(std::string_view text) { return text.find_first_of(" \t\n") != std::string_view::npos; }
+
+bool onlyblanks(std::string_view text) { return std::all_of(text.begin(), text.end(), isblank); }
+
+bool dropprefix(scantext& target, char prefix) {
+    if (!target.startswith(prefix)) return false;
+    target.drop(1);
+    return true;
+}
+
+void walkexpr(warnstate& state, const std::string& text, const place& where);
+
+void noteblanked(warnstate& state, std::string_view what, std::string_view compiled, std::size_t offset) {
+    state.blanked.push_back(std::string(what) + " '" + visible(compiled) + "'");
+    if (state.blanked.size() == 1) state.blankat = offset;
+}
+
+// A name that the compiler takes with the blanks standing next to it.
+void noteblank(warnstate& state, std::string_view what, std::string_view name, const place& where) {
+    if (hasblank(name)) noteblanked(state, what, name, pieceoffset(where, name));
+}
+
+// After the group that opens an expression: true when the whole text is an operator chain (text that
+// follows at once, or a word operator between blanks), false when the rest is dropped.
+bool continueschain(std::string_view after) {
+    if (after.empty()) return false;
+    if (!isblank(after.front())) return true;
+    std::size_t word = after.find_first_not_of(" \t");
+    if (word == std::string_view::npos) return false;
+    std::string_view rest = after.substr(word);
+    return std::any_of(operators.begin(), operators.end(), [&](const std::string& op) {
+        return iswordoperator(op) && rest.starts_with(op) && rest.size() > op.size() && isblank(rest[op.size()]);
+    });
+}
+
+void reportdroppedgroup(warnstate& state, const std::string& text, std::string_view after, const place& where) {
+    std::string group = text.substr(0, text.size() - after.size());
+    std::string message = quoted(text) + " compiles only " + quoted(group) + ": the text after the group, " +
+                          quoted(after) + ", is dropped";
+    std::string rewrite = group + tidied(after);
+    if (continueschain(tidied(after)) && compilescleanly(state, rewrite)) message += "; write " + quoted(rewrite);
+    state.report(pieceoffset(where, after), std::move(message));
+}
+
+// The components of a member path before the last one are entered as attributes by their whole text.
+// Returns the last component with whatever follows it.
+std::string walkpath(warnstate& state, const std::string& operand, const std::string& path, const place& where,
+                     int& entered) {
+    scantext rest(path);
+    std::string component;
+    while (rest.startswith('.')) {
+        rest.drop(1);
+        component = seekstring(rest, {"."}, GIM, 0, false);
+        if (!rest.startswith('.')) break;
+        entered += 1;
+        noteblank(state, "an attribute named", component, where);
+        if (component.find_first_of("([") == std::string::npos) continue;
+        std::string message = quoted(operand) + " fails when it runs: inside a member path " + quoted(component) +
+                              " is looked up as one attribute name, call and all";
+        std::size_t end = operand.find("." + component + ".");
+        if (end != std::string::npos) {
+            message += "; store " + quoted(operand.substr(0, end + 1 + component.size())) +
+                       " in a variable and go on from there";
+        }
+        state.report(pieceoffset(where, component), std::move(message));
+    }
+    return component;
+}
+
+bool isnumbertext(std::string_view text) {
+    return text.find_first_of("0123456789") != std::string_view::npos &&
+           text.find_first_not_of("0123456789.+-*/()") == std::string_view::npos;
+}
+
+void checkprint(warnstate& state, const std::vector<std::string>& args, const place& where) {
+    if (args.size() != 1 || !isnumbertext(args[0])) return;
+    std::string call = "print(" + args[0] + ")";
+    state.report(pieceoffset(where, call), quoted(call) +
+                                               " stops the run with \"Not a number:\": print takes a string; write " +
+                                               quoted("print(str(" + args[0] + "))"));
+}
+
+// setattr with a literal name stores that name, on the program root too when it is the object.
+void notesetattr(warnstate& state, const std::vector<std::string>& args) {
+    if (args.size() < 2 || args[1].size() < 2 || args[1].front() != '"' || args[1].back() != '"') return;
+    state.plainassigned.insert(args[1].substr(1, args[1].size() - 2));
+}
+
+// A string that holds a quote, an operator or comma and another quote: two literals that the compiler
+// read as one, because a bracket inside the first kept it from seeing the operator between them.
+bool gluedstrings(std::string_view compiled) {
+    for (std::size_t quote = compiled.find('"'); quote != std::string_view::npos;
+         quote = compiled.find('"', quote + 1)) {
+        std::size_t i = compiled.find_first_not_of(" \t", quote + 1);
+        std::size_t end = compiled.find_first_not_of("+-*/=!<>,", i);
+        if (i == std::string_view::npos || end == i || end == std::string_view::npos) continue;
+        end = compiled.find_first_not_of(" \t", end);
+        if (end != std::string_view::npos && compiled[end] == '"') return true;
+    }
+    return false;
+}
+
+// What to say about a name read but assigned nowhere, when it most likely means something else.
+std::string readhint(const std::string& name) {
+    std::string missing = missingstatement(name);
+    if (!missing.empty()) return missing;
+    std::size_t equals = name.find('=');
+    if (equals != std::string::npos && equals > 0 && equals + 1 < name.size() && name[equals + 1] != '=' &&
+        std::string_view("!<>").find(name[equals - 1]) == std::string_view::npos) {
+        return quoted(name) + " is one token; to assign, write " +
+               quoted(name.substr(0, equals) + " = " + name.substr(equals + 1));
+    }
+    return "";
+}
+
+// Compiles the head of an operand: a list literal, a number, a string or a name.
+void walkhead(warnstate& state, const std::string& temp, scantext& target, lookup from, const place& where) {
+    if (temp[0] == '[') {
+        scantext elements(temp);
+        elements.drop(1);
+        for (const std::string& item : getargs(elements, ",", {"]"})) walkexpr(state, item, where);
+    } else if (std::string_view fraction = decimalfraction(temp, target); !fraction.empty()) {
+        target.drop(1 + fraction.size());
+    } else if (isnumeric(temp, false)) {
+        // a number reads nothing
+    } else if (temp[0] == '"') {
+        // The last character is dropped as the closing quote even when it is a blank.
+        std::string compiled = temp.size() < 2 ? "" : temp.substr(1, temp.size() - 2);
+        if (isblank(temp.back())) {
+            noteblanked(state, "the string", compiled, pieceoffset(where, temp));
+        } else if (gluedstrings(compiled)) {
+            state.report(
+                pieceoffset(where, temp),
+                quoted(temp) + " compiles as the one string " + quoted(compiled) +
+                    ": a bracket inside a string literal counts for the compiler, so the string runs on "
+                    "past its closing quote; put each string that holds a bracket in a variable on a line of its own");
+        }
+    } else if (from == lookup::attribute) {
+        noteblank(state, "an attribute named", temp, where);
+    } else if (hasblank(temp)) {
+        noteblank(state, from == lookup::global ? "a global named" : "a variable named", temp, where);
+        if (temp.starts_with("not ") && !hasblank(temp.substr(4))) state.negated = temp.substr(4);
+    } else {
+        std::string hint = from == lookup::local ? readhint(temp) : "";
+        state.read(temp, from == lookup::global, pieceoffset(where, temp), hint);
+    }
+}
+
+void walkoperand(warnstate& state, const std::string& text, const place& where) {
+    if (text.empty()) return;
+    scantext target(text);
+    lookup from = lookup::local;
+    if (dropprefix(target, 'G')) from = lookup::global;
+    if (dropprefix(target, '@')) from = lookup::attribute;
+    dropprefix(target, '&');
+    dropprefix(target, '%');
+
+    std::string head;
+    if (dropprefix(target, '(')) {
+        walkexpr(state, seekstring(target, {")"}, GIM, 0, false), where);
+        dropprefix(target, ')');
+    } else {
+        bool readd = dropprefix(target, '[');
+        head = seekstring(target, pathdelimiters, GIM, 0, false);
+        if (readd) head = "[" + head;
+        if (head.empty()) throw walkstopped{};
+        walkhead(state, head, target, from, where);
+    }
+
+    bool direct = from == lookup::local;  // a call straight after a plain name calls that name
+    int entered = 0;
+    while (!target.empty() && inlist(pathdelimiters, std::string(1, target.front()))) {
+        if (target.startswith('.')) {
+            target.replace(walkpath(state, text, std::string(target.rest()), where, entered));
+            noteblank(state, "an attribute named", seekstring(target, pathdelimiters, GIM, 0, false), where);
+            direct = false;
+        }
+        if (dropprefix(target, '(')) {
+            std::vector<std::string> args = getargs(target, ",", {")"});
+            dropprefix(target, ')');
+            if (direct && head == "print") checkprint(state, args, where);
+            if (direct && head == "setattr") notesetattr(state, args);
+            for (const std::string& arg : args) walkexpr(state, arg, where);
+        }
+        if (dropprefix(target, '[')) {
+            walkexpr(state, seekstring(target, {"]"}, GIM, 0, false), where);
+            target.drop(1);
+        }
+        direct = false;
+    }
+    std::string_view rest = target.rest();
+    if (onlyblanks(rest)) return;
+    std::string kept = text.substr(0, text.size() - std::min(rest.size(), text.size()));
+    state.report(pieceoffset(where, rest), quoted(text) + " compiles only " + quoted(kept) + ": the text after it, " +
+                                               quoted(rest) + ", is dropped");
+}
+
+void walkexpr(warnstate& state, const std::string& text, const place& where) {
+    nestinglevel level(state.expressiondepth, 2 * nestinglimit);
+    if (text.empty()) throw walkstopped{};
+    scantext expression(text);
+    if (expression.startswith('(')) {
+        scantext group = expression;
+        group.drop(1);
+        std::string inside = seekstring(group, {")"}, GIM, 0, false);
+        std::string_view after = group.rest();
+        if (after.starts_with(')')) after.remove_prefix(1);
+        if (!continueschain(after)) {
+            if (!after.empty()) reportdroppedgroup(state, text, after, where);
+            expression.replace(inside);
+        }
+    }
+
+    std::string op;
+    while (true) {
+        std::string current = seekstring(expression, operators, GIM, 0, true);
+        if (current.empty()) break;
+        if (op != "not") walkoperand(state, current, where);
+        if (op == "not") continue;
+        auto word = std::find_if(operators.begin(), operators.end(), [&](const std::string& w) {
+            return iswordoperator(w) && checkstrings(expression.rest(), w);
+        });
+        if (word != operators.end()) {
+            op = *word;
+            expression.drop(word->size());
+        } else {
+            op = seekstring(expression, operators, GIM, 1, true);
+        }
+    }
+}
+
+void reportblanks(warnstate& state, const token& expression) {
+    std::string what;
+    for (std::size_t i = 0; i < state.blanked.size(); ++i) {
+        what += (i == 0 ? "" : i + 1 == state.blanked.size() ? " and " : ", ") + state.blanked[i];
+    }
+    std::string message =
+        quoted(expression.text) + " reads " + what + ": blanks outside string literals belong to the operands";
+    std::string rewrite = tidied(expression.text);
+    if (rewrite != expression.text && compilescleanly(state, rewrite)) {
+        message += "; write " + quoted(rewrite);
+    } else if (!state.negated.empty()) {
+        message += "; 'not' negates the value before it, never the one after: write " + quoted(state.negated + "==0");
+    }
+    state.report(state.blankat, std::move(message));
+}
+
+// The target's text before its last index and the index itself, when it ends with one.
+bool splitlastindex(const std::string& text, std::string& before, std::string& index) {
+    if (!text.ends_with(']')) return false;
+    int depth = 0;
+    for (std::size_t i = text.size(); i-- > 0;) {
+        if (text[i] == ']') depth += 1;
+        if (text[i] == '[' && --depth == 0) {
+            before = text.substr(0, i);
+            index = text.substr(i + 1, text.size() - i - 2);
+            return !before.empty();
+        }
+    }
+    return false;
+}
+
+void reportelementassignment(warnstate& state, const token& target, const std::string& value) {
+    std::string message =
+        quoted(target.text + " = " + value) + " is not an element assignment: it stops the run with a machine error";
+    std::string before;
+    std::string index;
+    if (splitlastindex(target.text, before, index)) {
+        std::string rewrite = before + ".set(" + index + ", " + value + ")";
+        if (compilescleanly(state, rewrite)) message += "; write " + quoted(rewrite);
+    }
+    state.report(target.offset, std::move(message));
+}
+
+}  // namespace
+
+void checkexpression(warnstate& state, const token& expression) {
+    place where{expression.text, expression.offset};
+    state.blanked.clear();
+    state.negated.clear();
+    walkexpr(state, expression.text, where);
+    if (!state.blanked.empty()) reportblanks(state, expression);
+}
+
+void checktarget(warnstate& state, const token& target, const std::string& value) {
+    place where{target.text, target.offset};
+    if (target.text.empty()) throw walkstopped{};
+    scantext text(target.text);
+    lookup from = lookup::local;
+    if (dropprefix(text, 'G')) from = lookup::global;
+    if (dropprefix(text, '@')) from = lookup::attribute;
+    std::string head = seekstring(text, pathdelimiters, GIM, 0, false);
+    if (!text.empty()) {
+        if (from != lookup::attribute) state.read(head, from == lookup::global, target.offset);
+    } else if (from == lookup::local || (from == lookup::attribute && state.entered > 0)) {
+        state.plainassigned.insert(head);
+    } else if (from == lookup::global) {
+        state.globalassigned.insert(head);
+    }
+
+    bool rootmember = from == lookup::global && head == "progroot";
+    bool indexed = false;
+    int entered = 0;
+    while (text.startswith('.') || text.startswith('[') || text.startswith('(')) {
+        if (text.startswith('.')) {
+            text.replace(walkpath(state, target.text, std::string(text.rest()), where, entered));
+            std::string name = seekstring(text, pathdelimiters, GIM, 0, false);
+            if (text.empty() && rootmember && entered == 0) state.plainassigned.insert(name);
+        }
+        if (dropprefix(text, '(')) {
+            std::vector<std::string> args = getargs(text, ",", {")"});
+            dropprefix(text, ')');
+            for (const std::string& arg : args) walkexpr(state, arg, where);
+        }
+        if (dropprefix(text, '[')) {
+            std::string index = seekstring(text, {"]"}, GIM, 0, false);
+            text.drop(1);
+            indexed = true;
+            if (!index.empty()) walkexpr(state, index, where);
+        }
+    }
+    if (indexed) reportelementassignment(state, target, value);
+}
+
+bool compilescleanly(const warnstate& state, const std::string& text) {
+    warnstate scratch;
+    scratch.file = state.file;
+    scratch.readsrecorded = false;
+    try {
+        checkexpression(scratch, {text, 0});
+    } catch (const walkstopped&) {
+        return false;
+    } catch (const processended&) {
+        return false;
+    }
+    return scratch.found.empty();
+}

@@ -1,0 +1,212 @@
+#include "compiler/warnsplit.hpp"
+
+#include <iostream>
+#include <string>
+
+#include "common/process.hpp"
+#include "compiler/capturedstream.hpp"
+#include "compiler/parser.hpp"
+#include "compiler/warntext.hpp"
+
+namespace {
+
+// What the splitter made of a text: its statements, or the status it ended the run with; and what it
+// complained about on standard error on the way.
+struct split {
+    int status = 0;
+    std::string complaints;
+    std::vector<std::vector<std::string>> statements;
+};
+
+split trysplit(std::string_view text) {
+    split result;
+    capturedstream output(std::cout);
+    capturedstream errors(std::cerr);
+    catchprocessend guard;
+    try {
+        result.statements = parse(text);
+    } catch (const processended& ended) {
+        result.status = ended.status;
+    }
+    result.complaints = errors.text();
+    return result;
+}
+
+// Texts of the same length split alike when their tokens have the same lengths: only blanks, tabs and
+// line ends fall between tokens.
+bool splitalike(const split& a, const split& b) {
+    if (a.status != b.status || a.complaints != b.complaints || a.statements.size() != b.statements.size())
+        return false;
+    for (std::size_t i = 0; i < a.statements.size(); ++i) {
+        if (a.statements[i].size() != b.statements[i].size()) return false;
+        for (std::size_t j = 0; j < a.statements[i].size(); ++j) {
+            if (a.statements[i][j].size() != b.statements[i][j].size()) return false;
+        }
+    }
+    return true;
+}
+
+bool isseparator(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+
+std::vector<std::vector<token>> placed(const split& result, std::string_view text, std::size_t offset) {
+    std::vector<std::vector<token>> out;
+    std::size_t cursor = 0;
+    for (const auto& statement : result.statements) {
+        std::vector<token>& tokens = out.emplace_back();
+        for (const std::string& piece : statement) {
+            if (!piece.empty()) {
+                while (cursor < text.size() && isseparator(text[cursor])) ++cursor;
+            }
+            tokens.push_back({piece, offset + cursor});
+            cursor += piece.size();
+        }
+    }
+    return out;
+}
+
+// A string literal as a reader sees it: from a double quote to the next one on the same line that no
+// backslash escapes.
+struct literal {
+    std::size_t open;
+    std::size_t close;
+};
+
+std::vector<literal> literals(std::string_view text) {
+    std::vector<literal> out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '"') continue;
+        std::size_t j = i + 1;
+        while (j < text.size() && text[j] != '"' && text[j] != '\n') j += text[j] == '\\' ? 2 : 1;
+        if (j >= text.size() || text[j] != '"') continue;
+        out.push_back({i, j});
+        i = j;
+    }
+    return out;
+}
+
+// The characters inside string literals that the splitter may count, in text order.
+std::vector<std::size_t> countable(std::string_view text, const std::vector<literal>& found) {
+    std::vector<std::size_t> out;
+    for (const literal& l : found) {
+        for (std::size_t i = l.open + 1; i < l.close; ++i) {
+            if (std::string_view("()[]{}'\"").find(text[i]) != std::string_view::npos) out.push_back(i);
+        }
+    }
+    return out;
+}
+
+// The text with the countable characters from `first` on replaced by a letter, which counts for nothing.
+std::string neutralised(std::string_view text, const std::vector<std::size_t>& chars, std::size_t first) {
+    std::string out(text);
+    for (std::size_t k = first; k < chars.size(); ++k) out[chars[k]] = 'x';
+    return out;
+}
+
+// The first character whose counting makes the split differ: with the characters before it counted
+// and those after it not, counting it changes the split.
+std::size_t culprit(std::string_view text, const std::vector<std::size_t>& chars, const split& uncounted) {
+    std::size_t alike = 0;
+    std::size_t differs = chars.size();
+    while (differs - alike > 1) {
+        std::size_t middle = (alike + differs) / 2;
+        if (splitalike(trysplit(neutralised(text, chars, middle)), uncounted)) {
+            alike = middle;
+        } else {
+            differs = middle;
+        }
+    }
+    return chars[differs - 1];
+}
+
+// What counting does to the split, as the end of a sentence.
+std::string consequence(const split& counted, const split& uncounted) {
+    std::vector<std::string> effects;
+    if (counted.status == 51) {
+        return "so a bracket or quote stays open at the end of the line: the statement runs on into the lines after "
+               "it, and the program does not compile (the splitter's status 51) when nothing closes it";
+    }
+    if (counted.status != 0) {
+        effects.push_back("the program does not compile (the splitter's status " + std::to_string(counted.status) +
+                          ")");
+    } else if (counted.statements.size() < uncounted.statements.size()) {
+        effects.push_back("the statement runs on into the lines after it");
+    } else if (!splitalike({0, "", counted.statements}, {0, "", uncounted.statements})) {
+        effects.push_back("the line is cut into other tokens than it shows");
+    }
+    if (counted.complaints != uncounted.complaints) {
+        effects.push_back("the splitter prints \"PARSER FAILURE\" and miscounts the rest of the block");
+    }
+    std::string out = "so";
+    for (std::size_t i = 0; i < effects.size(); ++i) out += (i == 0 ? " " : " and ") + effects[i];
+    return out;
+}
+
+// Works where the literal on a line of its own splits as an assignment of one value.
+std::string ownlinerewrite(std::string_view string) {
+    std::string assignment = "s = " + std::string(string);
+    split result = trysplit(assignment);
+    bool clean = result.status == 0 && result.complaints.empty() && result.statements.size() == 1 &&
+                 result.statements[0].size() == 3;
+    return clean ? "; write the string on a line of its own, as in " + assignment + ", and use s" : "";
+}
+
+void reportcounted(warnstate& state, std::string_view text, std::size_t offset, std::size_t at,
+                   const std::string& consequences) {
+    const std::vector<literal> found = literals(text);
+    literal around = found.front();
+    for (const literal& l : found) {
+        if (l.open < at && at < l.close) around = l;
+    }
+    std::string_view string = text.substr(around.open, around.close - around.open + 1);
+    char c = text[at];
+    std::string message;
+    if (c == '"') {
+        message = "the statement splitter knows no escapes: the '\"' after the backslash in " + quoted(string) +
+                  " ends the string there, " + consequences;
+    } else {
+        std::string what = c == '\'' ? "a quote" : "a bracket";
+        message = "the statement splitter counts the '" + std::string(1, c) + "' inside " + quoted(string) + " as " +
+                  what + ", " + consequences + ownlinerewrite(string);
+    }
+    state.report(offset + at, std::move(message));
+}
+
+// Where counting the characters inside string literals changes how the block splits. Each statement
+// is judged alone first, so that each trap is reported where it stands; what only the block as a
+// whole shows is reported at the first character that makes the difference.
+void reportcountedblock(warnstate& state, std::string_view text, std::size_t offset,
+                        const std::vector<std::size_t>& chars, const split& counted, const split& uncounted) {
+    std::string neutral = neutralised(text, chars, 0);
+    bool reported = false;
+    std::size_t next = 0;
+    for (const auto& statement : placed(uncounted, neutral, 0)) {
+        std::size_t begin = statement.front().offset;
+        std::size_t end = statement.back().offset + statement.back().text.size();
+        std::vector<std::size_t> inside;
+        for (; next < chars.size() && chars[next] < end; ++next) {
+            if (chars[next] >= begin) inside.push_back(chars[next] - begin);
+        }
+        if (inside.empty()) continue;
+        std::string_view piece = text.substr(begin, end - begin);
+        split alone = trysplit(piece);
+        split uncountedalone = trysplit(neutralised(piece, inside, 0));
+        if (splitalike(alone, uncountedalone)) continue;
+        reportcounted(state, text, offset, begin + culprit(piece, inside, uncountedalone),
+                      consequence(alone, uncountedalone));
+        reported = true;
+    }
+    if (!reported) reportcounted(state, text, offset, culprit(text, chars, uncounted), consequence(counted, uncounted));
+}
+
+}  // namespace
+
+std::vector<std::vector<token>> splitblock(warnstate& state, std::string_view text, std::size_t offset) {
+    split counted = trysplit(text);
+    std::vector<std::size_t> chars = countable(text, literals(text));
+    if (!chars.empty()) {
+        split uncounted = trysplit(neutralised(text, chars, 0));
+        if (!splitalike(counted, uncounted)) reportcountedblock(state, text, offset, chars, counted, uncounted);
+    }
+    if (counted.status != 0) throw walkstopped{};
+    return placed(counted, text, offset);
+}
