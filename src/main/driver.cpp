@@ -13,6 +13,7 @@
 #include "main/listing.hpp"
 #include "main/options.hpp"
 #include "main/run.hpp"
+#include "main/warnoption.hpp"
 #include "vm/vm.hpp"
 
 namespace {
@@ -34,16 +35,20 @@ void answercommandline(const commandline& line) {
     }
 }
 
+// Quiet runs and warnings report every error briefly, at its source line where it has one.
+bool shortreports(const options& chosen) { return chosen.quiet || chosen.warn; }
+
 std::string readprogram(const options& chosen) {
     sourceread source = readsource(chosen.file);
     if (source.failure == 0) return std::move(source.text);
     std::string message = "Cannot read source file: " + chosen.file + ": " + std::strerror(source.failure);
-    if (chosen.quiet) {
+    if (shortreports(chosen)) {
         reportwithoutplace(std::cerr, message);
     } else {
         std::cerr << message << std::endl;
     }
-    endprocess(1);
+    // With -w, status 1 would say that the program has warnings.
+    endprocess(chosen.warn ? 2 : 1);
 }
 
 }  // namespace
@@ -54,13 +59,14 @@ void runvesk(int argc, const char* const* argv) {
     commandline line = readcommandline(argc, argv);
     answercommandline(line);
     const options& chosen = line.chosen;
-    setshortcompilereports(chosen.quiet);
+    setshortcompilereports(shortreports(chosen));
     // Progress lines belong to a plain run only.
-    bool progress = !chosen.quiet && !chosen.listing;
+    bool progress = !chosen.quiet && !chosen.listing && !chosen.warn;
 
     if (progress) std::cout << "reading file..." << std::endl;
     std::string source = readprogram(chosen);
     if (progress) std::cout << "file read. compiling..." << std::endl;
+    if (chosen.warn) warnonly(chosen, std::move(source));
     sourcemap positions = compilesource(chosen.file, std::move(source));
     if (chosen.listing) {
         printlisting(std::cout, code, positions);

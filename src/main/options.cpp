@@ -11,6 +11,8 @@ bool setoption(options& chosen, std::string_view name) {
         chosen.quiet = true;
     } else if (name == "l" || name == "listing") {
         chosen.listing = true;
+    } else if (name == "w" || name == "warn") {
+        chosen.warn = true;
     } else if (name == "h" || name == "help") {
         chosen.help = true;
     } else if (name == "V" || name == "version") {
@@ -63,7 +65,7 @@ commandline readcommandline(int argc, const char* const* argv) {
     return line;
 }
 
-void printusage(std::ostream& out) { out << "usage: vesk [-q] [-l] [-h] [-V] [--] FILE" << std::endl; }
+void printusage(std::ostream& out) { out << "usage: vesk [-q] [-l] [-w] [-h] [-V] [--] FILE" << std::endl; }
 
 void printhelp(std::ostream& out) {
     printusage(out);
@@ -72,11 +74,14 @@ void printhelp(std::ostream& out) {
            "  -q, --quiet     print only what the program prints; an error is reported at its\n"
            "                  source line as FILE:LINE: message\n"
            "  -l, --listing   compile only and print the bytecode, one instruction a line\n"
+           "  -w, --warn      compile only and warn about the language's traps the program\n"
+           "                  falls into, as FILE:LINE: warning: ... (before the listing of -l)\n"
            "  -h, --help      print this help and exit\n"
            "  -V, --version   print the version and exit\n"
            "  --              end the options: the next argument is FILE even if it begins with -\n"
            "\n"
            "Exit status: the program's finish code modulo 256 (0 when it leaves none); 1 for a\n"
            "usage, compile or machine error; 51, 52 or 54 for unbalanced brackets or quotes.\n"
+           "With -w: 0 without warnings, 1 with warnings, 2 when FILE cannot be read or compiled.\n"
         << std::flush;
 }

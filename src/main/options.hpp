@@ -8,6 +8,7 @@
 struct options {
     bool quiet = false;    // -q: only what the program prints; errors name their source line
     bool listing = false;  // -l: compile only and list the bytecode
+    bool warn = false;     // -w: compile only and print the warnings
     bool help = false;     // -h
     bool version = false;  // -V
     std::string file;

@@ -1,15 +1,17 @@
 #include "main/warnoption.hpp"
 
 #include <iostream>
+#include <optional>
 #include <vector>
 
 #include "common/process.hpp"
-#include "common/sourcetext.hpp"
+#include "common/sourcemap.hpp"
 #include "compiler/compiler.hpp"
 #include "compiler/packer.hpp"
 #include "compiler/warnings.hpp"
+#include "main/listing.hpp"
 
-bool iswarnoption(std::string_view argument) { return argument == "-w" || argument == "--warn"; }
+namespace {
 
 std::size_t printwarnings(const std::string& source, const std::string& path) {
     std::vector<std::string> found = warnings(source, path);
@@ -17,18 +19,23 @@ std::size_t printwarnings(const std::string& source, const std::string& path) {
     return found.size();
 }
 
-void warnonly(const std::string& path) {
-    std::string source = readsource(path).text;
-    std::size_t found = printwarnings(source, path);
-    resetpacker();
-    bool compiled = true;
-    {
-        catchprocessend guard;
-        try {
-            compilecode(source, 0);
-        } catch (const processended&) {
-            compiled = false;
-        }
+// Where the program's bytes came from, or nothing when it does not compile: the compile error (or the
+// splitter's) is reported as usual, and its status is replaced by the caller's.
+std::optional<sourcemap> compileorreport(const std::string& path, std::string source) {
+    catchprocessend guard;
+    try {
+        return compilesource(path, std::move(source));
+    } catch (const processended&) {
+        return std::nullopt;
     }
-    endprocess(!compiled ? 2 : found == 0 ? 0 : 1);
+}
+
+}  // namespace
+
+void warnonly(const options& chosen, std::string source) {
+    std::size_t found = printwarnings(source, chosen.file);
+    std::optional<sourcemap> positions = compileorreport(chosen.file, std::move(source));
+    if (!positions) endprocess(2);
+    if (chosen.listing) printlisting(std::cout, code, *positions);
+    endprocess(found == 0 ? 0 : 1);
 }

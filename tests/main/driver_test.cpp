@@ -15,7 +15,7 @@ TEST(Driver, ListsBytesLastFirstInHexAndStaysInHex) {
     EXPECT_EQ(out.str(), "0 41 2 e ff");
 }
 
-const std::string usage = "usage: vesk [-q] [-l] [-h] [-V] [--] FILE\n";
+const std::string usage = "usage: vesk [-q] [-l] [-w] [-h] [-V] [--] FILE\n";
 
 TEST(Driver, CommandLineErrorsPrintUsageAndFail) {
     const std::pair<const char*, const char*> cases[] = {
@@ -55,6 +55,10 @@ TEST(Driver, SourceThatCannotBeReadFails) {
     EXPECT_EQ(folder.status, 1);
     EXPECT_EQ(folder.out, "");
     EXPECT_EQ(folder.err, "vesk: Cannot read source file: .: Is a directory\n");
+    binaryrun warned = runwitharguments(" -w .");
+    EXPECT_EQ(warned.status, 2);
+    EXPECT_EQ(warned.out, "");
+    EXPECT_EQ(warned.err, folder.err);
 }
 
 }  // namespace
