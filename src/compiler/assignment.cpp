@@ -10,8 +10,6 @@ using namespace bytecode;
 
 namespace {
 
-const std::vector<std::string> keepon = {".", "[", "("};
-
 bool startspath(const scantext& target) {
     return target.startswith('.') || target.startswith('[') || target.startswith('(');
 }
@@ -34,15 +32,9 @@ void handleset(std::string text) {
     addcode(SAVESCOPE);
     scantext target(text);
     int getof = 0;
-    if (target.startswith('G')) {
-        target.drop(1);
-        getof = 1;
-    }
-    if (target.startswith('@')) {
-        target.drop(1);
-        getof = 2;
-    }
-    std::string temp = seekstring(target, keepon, GIM, 0, false);
+    if (dropprefix(target, 'G')) getof = 1;
+    if (dropprefix(target, '@')) getof = 2;
+    std::string temp = seekstring(target, pathdelimiters, GIM, 0, false);
     // A fresh object in the variable: the "set" below fills it, so earlier holders of the old value
     // keep it.
     if (target.empty()) {
@@ -57,7 +49,7 @@ void handleset(std::string text) {
     while (startspath(target)) {
         if (target.startswith('.')) {
             target.replace(gointo(std::string(target.rest()), wentin, {}));
-            temp = seekstring(target, keepon, GIM, 0, false);
+            temp = seekstring(target, pathdelimiters, GIM, 0, false);
             if (target.empty()) {
                 addcode(PUSHCONST);
                 addcode(CLASS);
@@ -65,17 +57,15 @@ void handleset(std::string text) {
             }
             addnamed(PTRATTR, temp);
         }
-        if (target.startswith('(')) {
-            target.drop(1);
+        if (dropprefix(target, '(')) {
             std::vector<std::string> args = getargs(target, ",", {")"});
-            if (target.startswith(')')) target.drop(1);
+            dropprefix(target, ')');
             addcode(RESTORESCOPE);
             callfunc(args);
             addcode(SAVESCOPE);
             addcode(PTRTOP);
         }
-        if (target.startswith('[')) {
-            target.drop(1);
+        if (dropprefix(target, '[')) {
             temp = seekstring(target, {"]"}, GIM, 0, false);
             target.drop(1);
             addnamed(PTRATTR, target.empty() ? "set" : "get");

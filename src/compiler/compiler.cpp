@@ -24,7 +24,6 @@ int alsodepth = 0;
 
 // Blocks inside blocks, across modules. The nesting measure bounds the blocks of one text; this bounds
 // a chain of modules that each nest deeply, so that the stack cannot run out.
-constexpr int blocklimit = 20 * nestinglimit;
 int blockdepth = 0;
 
 using tokens = std::vector<std::string>;

@@ -14,13 +14,6 @@ using namespace bytecode;
 
 namespace {
 
-const std::vector<std::string> keepon = {".", "[", "("};
-
-const std::vector<std::string> wordoperators = {"not", "and", "or", "xor"};
-
-// Legitimate text gives about one expression level per bracket level; twice the limit leaves room,
-// while text that gains its depth through escapes (hidden from the nesting measure) is still stopped.
-constexpr int expressionlimit = 2 * nestinglimit;
 int expressiondepth = 0;
 
 bool isdigits(std::string_view text) {
@@ -97,29 +90,26 @@ void compilehead(std::string temp, scantext& target, int getof, int pointer) {
     }
 }
 
-bool isblank(char c) { return c == ' ' || c == '\t'; }
+}  // namespace
 
-// True when `after`, the text after an expression's leading parenthesised group, goes on from the
-// group: it starts right at the ")" ("(a)+b", "(l).size()"), or it is a word operator with blanks
-// around it ("(a) or (b)").
+leadinggroup splitleadinggroup(const std::string& text) {
+    scantext group(text);
+    group.drop(1);
+    std::string inside = seekstring(group, {")"}, GIM, 0, false);
+    group.drop(1);
+    return {std::move(inside), std::string(group.rest())};
+}
+
 bool continuesgroup(std::string_view after) {
     if (after.empty()) return false;
-    if (!isblank(after[0])) return true;
+    if (!isblankortab(after[0])) return true;
     std::size_t word = after.find_first_not_of(" \t");
     if (word == std::string_view::npos) return false;
     after.remove_prefix(word);
     return std::any_of(wordoperators.begin(), wordoperators.end(), [&](const std::string& w) {
-        return after.size() > w.size() && after.starts_with(w) && isblank(after[w.size()]);
+        return after.size() > w.size() && after.starts_with(w) && isblankortab(after[w.size()]);
     });
 }
-
-bool dropprefix(scantext& target, char prefix) {
-    if (!target.startswith(prefix)) return false;
-    target.drop(1);
-    return true;
-}
-
-}  // namespace
 
 std::string_view decimalfraction(const std::string& temp, const scantext& target) {
     if (!isdigits(temp) || !target.startswith('.')) return {};
@@ -159,17 +149,17 @@ void handleget(std::string text, int pointer) {
         dropprefix(target, ')');
     } else {
         bool readd = dropprefix(target, '[');
-        std::string temp = seekstring(target, keepon, GIM, 0, false);
+        std::string temp = seekstring(target, pathdelimiters, GIM, 0, false);
         if (readd) temp = "[" + temp;
         if (temp.empty()) error("Missing operand before: " + std::string(target.rest()));
         compilehead(std::move(temp), target, getof, pointer);
     }
 
     int wentin = 0;
-    while (!target.empty() && inlist(keepon, std::string(1, target.front()))) {
+    while (!target.empty() && inlist(pathdelimiters, std::string(1, target.front()))) {
         if (target.startswith('.')) {
             target.replace(gointo(std::string(target.rest()), wentin, {}));
-            addnamed(pointer == 1 ? PTRATTR : LOADATTR, seekstring(target, keepon, GIM, 0, false));
+            addnamed(pointer == 1 ? PTRATTR : LOADATTR, seekstring(target, pathdelimiters, GIM, 0, false));
         }
         if (dropprefix(target, '(')) {
             std::vector<std::string> args = getargs(target, ",", {")"});
@@ -214,13 +204,8 @@ void handleexpr(std::string text) {
     if (text.empty()) error("handleexpr: expression empty!");
     scantext expression(text);
     if (expression.startswith('(')) {
-        scantext group(text);
-        group.drop(1);
-        std::string inside = seekstring(group, {")"}, GIM, 0, false);
-        group.drop(1);
-        // Text that goes on from the group makes the group an operand of the chain; otherwise the
-        // group is the whole expression and what follows it is dropped.
-        if (!continuesgroup(group.rest())) expression.replace(std::move(inside));
+        leadinggroup group = splitleadinggroup(text);
+        if (!continuesgroup(group.after)) expression.replace(std::move(group.inside));
     }
 
     std::string op;

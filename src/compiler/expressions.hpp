@@ -27,5 +27,19 @@ void handleget(std::string target, int pointer);
 // Emits one operator step: the right operand `target`, then the instruction for `op`.
 void handlesingleeval(const std::string& target, const std::string& op);
 
+// An expression text that begins with "(" cut after its first group: the text inside the group, as
+// the scanner reads it (escapes translated), and the text after the group's ")" as written.
+struct leadinggroup {
+    std::string inside;
+    std::string after;
+};
+leadinggroup splitleadinggroup(const std::string& text);
+
+// True when `after`, the text after an expression's leading group, goes on from the group: it starts
+// right at the ")" ("(a)+b", "(l).size()"), or it is a word operator with blanks or tabs around it
+// ("(a) or (b)"). The whole text is then an operator chain whose first operand is the group;
+// otherwise the group is the whole expression and `after` is dropped.
+bool continuesgroup(std::string_view after);
+
 // Emits code that pushes the value of an operator chain, combined strictly from left to right.
 void handleexpr(std::string expression);

@@ -5,6 +5,14 @@
 // Deepest nesting a text may have, and the deepest chain of modules importing modules.
 constexpr int nestinglimit = 1000;
 
+// Blocks inside blocks, counted across the modules a program imports.
+constexpr int blocklimit = 20 * nestinglimit;
+
+// Expressions inside expressions. Legitimate text gives about one expression level per bracket level;
+// twice the limit leaves room, while text that gains its depth through escapes (hidden from the
+// nesting measure) is still stopped.
+constexpr int expressionlimit = 2 * nestinglimit;
+
 // The deepest nesting of "(", "[" and "{" together outside double-quoted strings; a backslash hides the
 // character after it and a closer with nothing open counts for nothing.
 int deepestnesting(std::string_view text);

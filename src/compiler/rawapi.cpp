@@ -35,6 +35,12 @@ void dropblankafter(scantext& target, std::size_t length) {
 
 }  // namespace
 
+bool dropprefix(scantext& target, char prefix) {
+    if (!target.startswith(prefix)) return false;
+    target.drop(1);
+    return true;
+}
+
 bool isallalpha(std::string_view str) { return std::all_of(str.begin(), str.end(), isletter); }
 
 bool checkstrings(std::string_view x, std::string_view y) { return x.substr(0, y.size()) == y; }

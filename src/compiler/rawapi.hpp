@@ -26,6 +26,12 @@ struct scantext {
     }
 };
 
+// Drops `prefix` from the front of the text; false when the text does not begin with it.
+bool dropprefix(scantext& target, char prefix);
+
+// The characters that separate tokens within a line.
+inline bool isblankortab(char c) { return c == ' ' || c == '\t'; }
+
 using groups = std::map<std::string, std::string>;
 
 // True when every character is a letter A-Z or a-z; true for the empty text.

@@ -4,6 +4,10 @@ const std::vector<std::string> operators = {
     "+", "-", "*", "/", "==", "!=", ">=", "<=", ">", "<", "not", "and", "or", "xor",
 };
 
+const std::vector<std::string> wordoperators = {"not", "and", "or", "xor"};
+
+const std::vector<std::string> pathdelimiters = {".", "[", "("};
+
 const std::vector<std::string> statements = {
     "$@", "if", "while", "for", "def", "also", "return", "class",
 };

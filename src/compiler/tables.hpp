@@ -9,6 +9,12 @@
 // Operator texts in matching order: a longer operator comes before its own prefix.
 extern const std::vector<std::string> operators;
 
+// The operators written as words, in the same order.
+extern const std::vector<std::string> wordoperators;
+
+// What ends a name and starts its path: a member access, a call or an index.
+extern const std::vector<std::string> pathdelimiters;
+
 // The first tokens that make a statement a keyword statement.
 extern const std::vector<std::string> statements;
 

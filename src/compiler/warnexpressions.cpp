@@ -11,22 +11,12 @@
 
 namespace {
 
-const std::vector<std::string> pathdelimiters = {".", "[", "("};
-
 enum class lookup { local, global, attribute };
-
-bool isblank(char c) { return c == ' ' || c == '\t'; }
 
 // Blanks, tabs and line ends: in a name, each is part of it.
 bool hasblank(std::string_view text) { return text.find_first_of(" \t\n") != std::string_view::npos; }
 
-bool onlyblanks(std::string_view text) { return std::all_of(text.begin(), text.end(), isblank); }
-
-bool dropprefix(scantext& target, char prefix) {
-    if (!target.startswith(prefix)) return false;
-    target.drop(1);
-    return true;
-}
+bool onlyblanks(std::string_view text) { return std::all_of(text.begin(), text.end(), isblankortab); }
 
 void walkexpr(warnstate& state, const std::string& text, const place& where);
 
@@ -40,25 +30,12 @@ void noteblank(warnstate& state, std::string_view what, std::string_view name, c
     if (hasblank(name)) noteblanked(state, what, name, pieceoffset(where, name));
 }
 
-// After the group that opens an expression: true when the whole text is an operator chain (text that
-// follows at once, or a word operator between blanks), false when the rest is dropped.
-bool continueschain(std::string_view after) {
-    if (after.empty()) return false;
-    if (!isblank(after.front())) return true;
-    std::size_t word = after.find_first_not_of(" \t");
-    if (word == std::string_view::npos) return false;
-    std::string_view rest = after.substr(word);
-    return std::any_of(operators.begin(), operators.end(), [&](const std::string& op) {
-        return iswordoperator(op) && rest.starts_with(op) && rest.size() > op.size() && isblank(rest[op.size()]);
-    });
-}
-
 void reportdroppedgroup(warnstate& state, const std::string& text, std::string_view after, const place& where) {
     std::string group = text.substr(0, text.size() - after.size());
     std::string message = quoted(text) + " compiles only " + quoted(group) + ": the text after the group, " +
                           quoted(after) + ", is dropped";
     std::string rewrite = group + tidied(after);
-    if (continueschain(tidied(after)) && compilescleanly(state, rewrite)) message += "; write " + quoted(rewrite);
+    if (continuesgroup(tidied(after)) && compilescleanly(state, rewrite)) message += "; write " + quoted(rewrite);
     state.report(pieceoffset(where, after), std::move(message));
 }
 
@@ -146,7 +123,7 @@ void walkhead(warnstate& state, const std::string& temp, scantext& target, looku
     } else if (temp[0] == '"') {
         // The last character is dropped as the closing quote even when it is a blank.
         std::string compiled = temp.size() < 2 ? "" : temp.substr(1, temp.size() - 2);
-        if (isblank(temp.back())) {
+        if (isblankortab(temp.back())) {
             noteblanked(state, "the string", compiled, pieceoffset(where, temp));
         } else if (gluedstrings(compiled)) {
             state.report(
@@ -216,18 +193,14 @@ void walkoperand(warnstate& state, const std::string& text, const place& where) 
 }
 
 void walkexpr(warnstate& state, const std::string& text, const place& where) {
-    nestinglevel level(state.expressiondepth, 2 * nestinglimit);
+    nestinglevel level(state.expressiondepth, expressionlimit);
     if (text.empty()) throw walkstopped{};
     scantext expression(text);
     if (expression.startswith('(')) {
-        scantext group = expression;
-        group.drop(1);
-        std::string inside = seekstring(group, {")"}, GIM, 0, false);
-        std::string_view after = group.rest();
-        if (after.starts_with(')')) after.remove_prefix(1);
-        if (!continueschain(after)) {
-            if (!after.empty()) reportdroppedgroup(state, text, after, where);
-            expression.replace(inside);
+        leadinggroup group = splitleadinggroup(text);
+        if (!continuesgroup(group.after)) {
+            if (!group.after.empty()) reportdroppedgroup(state, text, group.after, where);
+            expression.replace(std::move(group.inside));
         }
     }
 
@@ -237,10 +210,9 @@ void walkexpr(warnstate& state, const std::string& text, const place& where) {
         if (current.empty()) break;
         if (op != "not") walkoperand(state, current, where);
         if (op == "not") continue;
-        auto word = std::find_if(operators.begin(), operators.end(), [&](const std::string& w) {
-            return iswordoperator(w) && checkstrings(expression.rest(), w);
-        });
-        if (word != operators.end()) {
+        auto word = std::find_if(wordoperators.begin(), wordoperators.end(),
+                                 [&](const std::string& w) { return checkstrings(expression.rest(), w); });
+        if (word != wordoperators.end()) {
             op = *word;
             expression.drop(word->size());
         } else {

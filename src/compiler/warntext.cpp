@@ -9,8 +9,6 @@ namespace {
 
 constexpr std::size_t longest = 60;
 
-bool isblank(char c) { return c == ' ' || c == '\t'; }
-
 bool issymbol(char c) { return std::string_view("+-*/=!<>").find(c) != std::string_view::npos; }
 
 std::string shown(std::string_view text) {
@@ -42,7 +40,7 @@ std::string quoted(const std::vector<token>& tokens, std::size_t from, std::size
 }
 
 bool iswordoperator(std::string_view text) {
-    return isallalpha(text) && !text.empty() && std::find(operators.begin(), operators.end(), text) != operators.end();
+    return std::find(wordoperators.begin(), wordoperators.end(), text) != wordoperators.end();
 }
 
 std::string tidied(std::string_view text) {
@@ -50,7 +48,7 @@ std::string tidied(std::string_view text) {
     bool instring = false;
     for (std::size_t i = 0; i < text.size(); ++i) {
         char c = text[i];
-        if (instring || !isblank(c)) {
+        if (instring || !isblankortab(c)) {
             if (c == '\\' && i + 1 < text.size()) {
                 out += c;
                 c = text[++i];
@@ -61,7 +59,7 @@ std::string tidied(std::string_view text) {
             continue;
         }
         std::size_t end = i;
-        while (end < text.size() && isblank(text[end])) ++end;
+        while (end < text.size() && isblankortab(text[end])) ++end;
         char before = out.empty() ? '\0' : out.back();
         char after = end < text.size() ? text[end] : '\0';
         bool drop = issymbol(before) || before == '(' || before == '[' || issymbol(after) || after == ')' ||

@@ -279,8 +279,7 @@ void walkstatement(warnstate& state, tokens statement, int mode) {
 }
 
 void walkblock(warnstate& state, std::string_view text, std::size_t offset, int mode) {
-    // The compiler's bound on blocks inside blocks across modules.
-    nestinglevel level(state.blockdepth, 20 * nestinglimit);
+    nestinglevel level(state.blockdepth, blocklimit);
     if (text.starts_with('{')) {
         text = text.size() < 2 ? std::string_view() : text.substr(1, text.size() - 2);
         offset += 1;
