@@ -199,7 +199,7 @@ void walkexpr(warnstate& state, const std::string& text, const place& where) {
     if (expression.startswith('(')) {
         leadinggroup group = splitleadinggroup(text);
         if (!continuesgroup(group.after)) {
-            if (!group.after.empty()) reportdroppedgroup(state, text, group.after, where);
+            if (!onlyblanks(group.after)) reportdroppedgroup(state, text, group.after, where);
             expression.replace(std::move(group.inside));
         }
     }
