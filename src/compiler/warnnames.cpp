@@ -5,15 +5,10 @@
 #include <set>
 #include <tuple>
 
+#include "common/programrootnames.hpp"
 #include "compiler/warntext.hpp"
 
 namespace {
-
-// What the machine's program root holds from the start; its members are visible as plain names.
-const std::set<std::string> builtins = {
-    "stdout",  "stdin",   "open",    "sizeof", "varconv", "system", "filesystem",
-    "hasattr", "getattr", "setattr", "str",    "int",     "float",
-};
 
 // Names every call and loop binds.
 bool boundbythemachine(const std::string& name) {
@@ -94,7 +89,7 @@ std::string globalmessage(const nameread& read, const warnstate& state, std::map
 
 void checkreads(warnstate& state) {
     std::set<std::string> known = state.plainassigned;
-    known.insert(builtins.begin(), builtins.end());
+    known.insert(programrootnames.begin(), programrootnames.end());
     std::set<std::tuple<const warnfile*, int, std::string, bool>> said;
     std::map<std::string, std::string> localcache;
     std::map<std::string, std::string> globalcache;
