@@ -10,21 +10,23 @@
 
 namespace {
 
-// What the splitter made of a text: its statements, or the status it ended the run with; and what it
-// complained about on standard error on the way.
+// What the splitter made of a text: its statements with where each token begins, or the status it
+// ended the run with; and what it complained about on standard error on the way.
 struct split {
     int status = 0;
     std::string complaints;
     std::vector<std::vector<std::string>> statements;
+    segmentstarts starts;
 };
 
+// The warnings catch the end of the process while they read a program (see warnings()), so a splitter
+// that ends the run returns here with its status.
 split trysplit(std::string_view text) {
     split result;
     capturedstream output(std::cout);
     capturedstream errors(std::cerr);
-    catchprocessend guard;
     try {
-        result.statements = parse(text);
+        result.statements = parse(text, {}, &result.starts);
     } catch (const processended& ended) {
         result.status = ended.status;
     }
@@ -34,31 +36,29 @@ split trysplit(std::string_view text) {
 
 // Texts of the same length split alike when their tokens have the same lengths: only blanks, tabs and
 // line ends fall between tokens.
-bool splitalike(const split& a, const split& b) {
-    if (a.status != b.status || a.complaints != b.complaints || a.statements.size() != b.statements.size())
-        return false;
-    for (std::size_t i = 0; i < a.statements.size(); ++i) {
-        if (a.statements[i].size() != b.statements[i].size()) return false;
-        for (std::size_t j = 0; j < a.statements[i].size(); ++j) {
-            if (a.statements[i][j].size() != b.statements[i][j].size()) return false;
+bool tokensalike(const std::vector<std::vector<std::string>>& a, const std::vector<std::vector<std::string>>& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i].size() != b[i].size()) return false;
+        for (std::size_t j = 0; j < a[i].size(); ++j) {
+            if (a[i][j].size() != b[i][j].size()) return false;
         }
     }
     return true;
 }
 
-bool isseparator(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+bool splitalike(const split& a, const split& b) {
+    return a.status == b.status && a.complaints == b.complaints && tokensalike(a.statements, b.statements);
+}
 
-std::vector<std::vector<token>> placed(const split& result, std::string_view text, std::size_t offset) {
+// The statements of a text that the splitter cut up, each token with its place (`offset` is the
+// text's).
+std::vector<std::vector<token>> placed(const split& result, std::size_t offset) {
     std::vector<std::vector<token>> out;
-    std::size_t cursor = 0;
-    for (const auto& statement : result.statements) {
+    for (std::size_t s = 0; s < result.statements.size(); ++s) {
         std::vector<token>& tokens = out.emplace_back();
-        for (const std::string& piece : statement) {
-            if (!piece.empty()) {
-                while (cursor < text.size() && isseparator(text[cursor])) ++cursor;
-            }
-            tokens.push_back({piece, offset + cursor});
-            cursor += piece.size();
+        for (std::size_t t = 0; t < result.statements[s].size(); ++t) {
+            tokens.push_back({result.statements[s][t], offset + result.starts[s][t]});
         }
     }
     return out;
@@ -130,7 +130,7 @@ std::string consequence(const split& counted, const split& uncounted) {
                           ")");
     } else if (counted.statements.size() < uncounted.statements.size()) {
         effects.push_back("the statement runs on into the lines after it");
-    } else if (!splitalike({0, "", counted.statements}, {0, "", uncounted.statements})) {
+    } else if (!tokensalike(counted.statements, uncounted.statements)) {
         effects.push_back("the line is cut into other tokens than it shows");
     }
     if (counted.complaints != uncounted.complaints) {
@@ -176,10 +176,9 @@ void reportcounted(warnstate& state, std::string_view text, std::size_t offset, 
 // whole shows is reported at the first character that makes the difference.
 void reportcountedblock(warnstate& state, std::string_view text, std::size_t offset,
                         const std::vector<std::size_t>& chars, const split& counted, const split& uncounted) {
-    std::string neutral = neutralised(text, chars, 0);
     bool reported = false;
     std::size_t next = 0;
-    for (const auto& statement : placed(uncounted, neutral, 0)) {
+    for (const auto& statement : placed(uncounted, 0)) {
         std::size_t begin = statement.front().offset;
         std::size_t end = statement.back().offset + statement.back().text.size();
         std::vector<std::size_t> inside;
@@ -208,5 +207,5 @@ std::vector<std::vector<token>> splitblock(warnstate& state, std::string_view te
         if (!splitalike(counted, uncounted)) reportcountedblock(state, text, offset, chars, counted, uncounted);
     }
     if (counted.status != 0) throw walkstopped{};
-    return placed(counted, text, offset);
+    return placed(counted, offset);
 }
