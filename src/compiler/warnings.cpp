@@ -21,7 +21,9 @@ std::size_t fileindex(const warnstate& state, const warnfile* file) {
 }  // namespace
 
 std::vector<std::string> warnings(const std::string& source, const std::string& path) {
-    // The compiler's own reports of a program that does not compile are the compiler's to print.
+    // The compiler's own reports of a program that does not compile are the compiler's to print. The
+    // compiler's pieces that the walk runs end the process where the program does not compile: for the
+    // whole walk, that ends the walk instead (the splitter's status is read that way too).
     capturedstream output(std::cout);
     capturedstream errors(std::cerr);
     catchprocessend guard;
