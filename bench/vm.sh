@@ -48,8 +48,8 @@ verdict() {
 echo "vesk: $vesk"
 echo "python3: ${python:-missing}    lua5.4: ${lua:-missing}"
 echo
-row='%-8s %8s %6s %11s %6s %10s %6s   %-22s %s\n'
-printf "$row" program "vesk ms" MB "python3 ms" MB "lua5.4 ms" MB "time vesk/CPython" "memory vesk/CPython"
+row() { printf '%-8s %8s %6s %11s %6s %10s %6s   %-22s %s\n' "$@"; }
+row program "vesk ms" MB "python3 ms" MB "lua5.4 ms" MB "time vesk/CPython" "memory vesk/CPython"
 for name in loop fib strings lists; do
     read -r vms vmb < <(measure 5 "$vesk" "$root/bench/programs/$name.VKEX")
     pms=- pmb=- lms=- lmb=- timeverdict=- memoryverdict=-
@@ -59,7 +59,7 @@ for name in loop fib strings lists; do
         memoryverdict=$(verdict "$vmb" "$pmb" 2)
     fi
     if [ -n "$lua" ]; then read -r lms lmb < <(measure 5 "$lua" "$root/bench/programs/$name.lua"); fi
-    printf "$row" "$name" "$vms" "$vmb" "$pms" "$pmb" "$lms" "$lmb" "$timeverdict" "$memoryverdict"
+    row "$name" "$vms" "$vmb" "$pms" "$pmb" "$lms" "$lmb" "$timeverdict" "$memoryverdict"
 done
 
 # The scaling programs, written to the scratch folder.
@@ -71,7 +71,8 @@ calls() {  # 10,000 calls of a one-line function after $1 other top-level names
     }' >"$scratch/calls$1.VKEX"
 }
 straight() {  # $1 lines of straight-line assignments
-    awk -v lines="$1" 'BEGIN { for (n = 0; n < lines; n++) print "x" n " = (" n "+" n "*2)" }' >"$scratch/straight$1.VKEX"
+    awk -v lines="$1" 'BEGIN { for (n = 0; n < lines; n++) print "x" n " = (" n "+" n "*2)" }' \
+        >"$scratch/straight$1.VKEX"
 }
 loop() {  # a loop counting to $1
     printf 'x = 0\nwhile (x<%s) {\n    x = (x+1)\n}\nx\n' "$1" >"$scratch/loop$1.VKEX"
