@@ -413,7 +413,8 @@ class Program:
     def forblock(self):
         if self.depth >= 3 or self.inloop + self.infunction >= 2:
             return
-        source = self.pick("list") if self.r.random() < 0.6 else None
+        # A list walked inside another loop may have grown there: the inner walk stays short.
+        source = self.pick("list") if self.r.random() < 0.6 and not self.inloop else None
         element = self.fresh("e")
 
         def body():
