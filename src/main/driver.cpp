@@ -14,10 +14,9 @@ void listcode(std::ostream& out, const std::vector<byte>& bytes) {
     for (byte b : bytes) out << static_cast<int>(b) << ' ';
 }
 
-void runvesk(int argc, const char* const* argv) {
+int runvesk(int argc, const char* const* argv) {
     std::cout << std::dec;  // a previous run in this process may have left hexadecimal on
     resetpacker();
-    V4VM::resetmachine();
 
     std::cout << "reading file..." << std::endl;
     if (argc != 2) {
@@ -32,11 +31,8 @@ void runvesk(int argc, const char* const* argv) {
     std::reverse(code.begin(), code.end());
     std::cout << "compilation finished. starting vm..." << std::endl;
     std::cout << "init..." << std::endl;
-    V4VM::init();
     std::cout << "inserting code to codestack..." << std::endl;
     listcode(std::cout, code);
-    V4VM::loadprogram(program);
     std::cout << "execution loop..." << std::endl;
-    while (V4VM::hascode()) V4VM::execcycle();
-    V4VM::exitprogram();
+    return V4VM::runprogram(program);
 }
