@@ -6,6 +6,7 @@ command -v cmake >/dev/null || needed+=(cmake)
 command -v g++ >/dev/null || needed+=(g++)
 command -v make >/dev/null || needed+=(make)
 [ -f /usr/include/gtest/gtest.h ] || needed+=(libgtest-dev)
+[ -f /usr/include/absl/container/btree_map.h ] || needed+=(libabsl-dev)
 if [ ${#needed[@]} -gt 0 ]; then
     sudo=""
     [ "$(id -u)" -eq 0 ] || sudo=sudo

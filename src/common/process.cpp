@@ -12,17 +12,6 @@
 
 namespace {
 
-[[noreturn]] void terminateprocess(int status) { std::_Exit(status); }
-
-processendhandler currenthandler = terminateprocess;
-
-std::vector<void (*)()>& endhooks() {
-    static std::vector<void (*)()> hooks;
-    return hooks;
-}
-
-[[noreturn]] void throwprocessended(int status) { throw processended{status}; }
-
 // 1 GiB of address space; only the pages actually touched are ever committed.
 constexpr std::size_t largestacksize = std::size_t{1} << 30;
 
@@ -44,28 +33,11 @@ void* runstackjob(void* argument) {
 }  // namespace
 
 void endprocess(int status) {
-    for (auto hook : endhooks()) hook();
     std::cout.flush();
     std::cerr.flush();
     std::fflush(nullptr);
-    currenthandler(status);
-    std::_Exit(status);  // a handler that returns still ends the process
+    throw processended{status};
 }
-
-void atprocessend(void (*hook)()) {
-    auto& hooks = endhooks();
-    if (std::find(hooks.begin(), hooks.end(), hook) == hooks.end()) hooks.push_back(hook);
-}
-
-processendhandler setprocessendhandler(processendhandler handler) {
-    processendhandler previous = currenthandler;
-    currenthandler = handler;
-    return previous;
-}
-
-catchprocessend::catchprocessend() : previous(setprocessendhandler(throwprocessended)) {}
-
-catchprocessend::~catchprocessend() { setprocessendhandler(previous); }
 
 void runonlargestack(const std::function<void()>& work) {
     stackjob job{&work, nullptr};

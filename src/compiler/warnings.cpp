@@ -22,11 +22,10 @@ std::size_t fileindex(const warnstate& state, const warnfile* file) {
 
 std::vector<std::string> warnings(const std::string& source, const std::string& path) {
     // The compiler's own reports of a program that does not compile are the compiler's to print. The
-    // compiler's pieces that the walk runs end the process where the program does not compile: for the
+    // compiler's pieces that the walk runs end the run where the program does not compile: for the
     // whole walk, that ends the walk instead (the splitter's status is read that way too).
     capturedstream output(std::cout);
     capturedstream errors(std::cerr);
-    catchprocessend guard;
 
     warnstate state;
     const warnfile& program = state.files.emplace_back(path, source, false);

@@ -53,9 +53,8 @@ std::string readprogram(const options& chosen) {
 
 }  // namespace
 
-void runvesk(int argc, const char* const* argv) {
+int runvesk(int argc, const char* const* argv) {
     std::cout << std::dec;  // a previous run in this process may have left hexadecimal on
-    V4VM::resetmachine();
     commandline line = readcommandline(argc, argv);
     answercommandline(line);
     const options& chosen = line.chosen;
@@ -72,5 +71,5 @@ void runvesk(int argc, const char* const* argv) {
         printlisting(std::cout, code, positions);
         endprocess(0);
     }
-    runprogram(code, machinereporting{chosen.quiet, &positions});
+    return runprogram(code, machinereporting{chosen.quiet, &positions});
 }

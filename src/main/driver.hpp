@@ -1,5 +1,5 @@
 #pragma once
 
-// One whole run of vesk with its command line: read, compile, then warn, list or run. Never returns; the
-// process ends inside.
-[[noreturn]] void runvesk(int argc, const char* const* argv);
+// One whole run of vesk with its command line: read, compile, then warn, list or run; returns the exit
+// status. A run that ends early (usage or compile error, splitter exit) throws processended.
+int runvesk(int argc, const char* const* argv);

@@ -10,6 +10,6 @@
 // each in lower-case hexadecimal followed by a blank, and leaves `out` in hexadecimal mode.
 void listcode(std::ostream& out, const std::vector<byte>& program);
 
-// Loads the compiled program (bytes in execution order) into the machine and runs it to its end; the
-// process ends inside. A run that is not quiet prints its progress and the bytes, last one first.
-[[noreturn]] void runprogram(const std::vector<byte>& program, const machinereporting& reporting);
+// Loads the compiled program (bytes in execution order) into the machine, runs it to its end and
+// returns the exit status. A run that is not quiet prints its progress and the bytes, last one first.
+int runprogram(const std::vector<byte>& program, const machinereporting& reporting);

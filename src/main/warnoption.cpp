@@ -22,7 +22,6 @@ std::size_t printwarnings(const std::string& source, const std::string& path) {
 // Where the program's bytes came from, or nothing when it does not compile: the compile error (or the
 // splitter's) is reported as usual, and its status is replaced by the caller's.
 std::optional<sourcemap> compileorreport(const std::string& path, std::string source) {
-    catchprocessend guard;
     try {
         return compilesource(path, std::move(source));
     } catch (const processended&) {

@@ -1,113 +1,118 @@
 #include "vm/calls.hpp"
 
-#include "vm/collector.hpp"
 #include "vm/diagnostics.hpp"
-#include "vm/engine.hpp"
-#include "vm/state.hpp"
-#include "vm/vm.hpp"
+#include "vm/machine.hpp"
 
 namespace V4VM {
 
 namespace {
 
-void popcalltrace() {
-    if (!calltrace.empty()) calltrace.pop_back();
+void popcalltrace(machine& vm) {
+    if (!vm.calltrace.empty()) vm.calltrace.pop_back();
 }
 
-void enterbody(const codebytes& body, scope&& frame) {
-    if (codestack.size() >= maxcodebodies) error("Too many nested calls.");
-    codestack.push_back(codebody{body, 0});
-    databasestack.push_back(std::move(frame));
+void enterbody(machine& vm, const codeblock* body, scope&& frame, variable* callee) {
+    if (vm.codestack.size() >= maxcodebodies) error("Too many nested calls.");
+    vm.codestack.push_back({body, callee});
+    vm.databasestack.push_back(std::move(frame));
 }
-
-// A block's body, run as an anonymous function.
-variable* readblock(codebody& bytes) { return getconstant(bytes); }
 
 }  // namespace
 
-void callfunc(std::int32_t argnum, const scope& targs) {
+void callfunc(machine& vm, std::int32_t argnum, const scope& targs) {
     scope frame = targs;
-    variable* function = poprawtop();
-    for (std::int32_t index = argnum - 1; index >= 0; --index)
-        frame.set("arg" + std::to_string(index), poprawtop());
+    variable* function = vm.poprawtop();
+    for (std::int32_t index = argnum - 1; index >= 0; --index) {
+        variable* argument = vm.poprawtop();
+        frame.set(vm.argname(static_cast<std::size_t>(index)), argument);
+    }
     variable* receiver = function->self;
-    calltrace.push_back(function);
+    vm.calltrace.push_back(function);
 
     if (function->ismodule) {
-        if (function->modulefunc != nullptr) function->modulefunc(receiver, frame);
-        popcalltrace();
+        if (mfuncptr native = function->modulefunc()) native(vm, receiver, frame);
+        popcalltrace(vm);
         return;
     }
-    if (receiver != nullptr) frame.set("self", receiver);
-    if (function->identifier == vtype::custom_func) return enterbody(function->funccode, std::move(frame));
+    if (receiver != nullptr) frame.set(vm.selfname, receiver);
+    if (function->identifier == vtype::custom_func) return enterbody(vm, function->funccode(), std::move(frame), function);
 
-    variable* instance = function->getcopy();
-    frame.set("self", instance);
-    auto constructor = instance->attributes.find("init");
-    if (constructor != instance->attributes.end()) {
-        keepalive keepinstance(instance);
-        standalonefunccall(constructor->second, frame, instance);
-        popcalltrace();
-        datastack.push_back(instance);
+    variable* instance = vm.getcopy(function);
+    frame.set(vm.selfname, instance);
+    if (variable* constructor = vm.findmember(*instance, vm.initname)) {
+        keepalive keepinstance(vm, instance);
+        standalonefunccall(vm, constructor, frame, instance);
+        popcalltrace(vm);
+        vm.push(instance);
         return;
     }
-    datastack.push_back(instance);
-    enterbody(nullptr, std::move(frame));
+    vm.push(instance);
+    enterbody(vm, nullptr, std::move(frame), function);
 }
 
-void standalonefunccall(variable* target, const scope& args, variable* self) {
-    keepalive keeptarget(target);
+void standalonefunccall(machine& vm, variable* target, const scope& args, variable* self) {
+    keepalive keeptarget(vm, target);
     target->self = self;
-    datastack.push_back(target);
-    std::size_t depth = codestack.size();
-    callfunc(0, args);
-    while (codestack.size() > depth) execcycle();
+    vm.push(target);
+    std::size_t depth = vm.codestack.size();
+    callfunc(vm, 0, args);
+    vm.rununtil(depth);
 }
 
-void exitoutoffunc() {
-    if (codestack.size() <= 1) exitprogram();
-    codestack.pop_back();
-    popcalltrace();
-    if (databasestack.empty()) return;
-    lastdeldatabase = std::move(databasestack.back());
-    databasestack.pop_back();
+void exitoutoffunc(machine& vm) {
+    if (vm.codestack.size() <= 1) throw programfinished{};
+    vm.codestack.pop_back();
+    popcalltrace(vm);
+    if (vm.databasestack.empty()) return;
+    vm.lastdeldatabase = std::move(vm.databasestack.back());
+    vm.databasestack.pop_back();
 }
 
-void runif(codebody& bytes) {
-    variable* block = readblock(bytes);
-    keepalive keepblock(block);
-    if (popforreading()->getint() != 0) standalonefunccall(block, currentscope(), nullptr);
+// standalonefunccall(block, names, nullptr) for the body of an IF, WHILE or FOR, kept alive by the
+// caller: the body of a CODE operand skips the data stack, which would hold it only until the call
+// takes it.
+void runblock(machine& vm, variable* block, const scope& names) {
+    if (block->ismodule || block->identifier != vtype::custom_func) return standalonefunccall(vm, block, names, nullptr);
+    block->self = nullptr;
+    block->fresh = false;
+    vm.calltrace.push_back(block);
+    std::size_t depth = vm.codestack.size();
+    enterbody(vm, block->funccode(), scope(names), nullptr);
+    vm.rununtil(depth);
 }
 
-void runwhile(codebody& bytes) {
-    variable* block = readblock(bytes);
-    scope names = currentscope();
-    keepalive keepblock(block);
-    keepalive keepnames(names);
-    while (popforreading()->getint() != 0) {
-        standalonefunccall(block, names, nullptr);
-        names = lastdeldatabase;
+void runif(machine& vm, variable* block) {
+    keepalive keepblock(vm, block);
+    if (vm.popforreading()->getint() != 0) runblock(vm, block, vm.currentscope());
+}
+
+void runwhile(machine& vm, variable* block) {
+    scope names = vm.currentscope();
+    keepalive keepblock(vm, block);
+    keepalive keepnames(vm, names);
+    while (vm.popforreading()->getint() != 0) {
+        runblock(vm, block, names);
+        names = vm.lastdeldatabase;
     }
 }
 
-void runfor(codebody& bytes) {
-    variable* block = readblock(bytes);
-    variable* collection = popforreading();
+void runfor(machine& vm, variable* block) {
+    keepalive keepblock(vm, block);
+    variable* collection = vm.popforreading();
     // The elements the collection holds now: the body may change it without changing the loop.
     std::vector<variable*> elements;
     if (collection->identifier == vtype::builtin_list)
-        elements = collection->listval;
+        elements = collection->listval();
     else if (collection->identifier == vtype::builtin_dict)
-        for (const auto& [key, value] : collection->dictval) elements.push_back(key);
-    scope names = currentscope();
-    keepalive keepblock(block);
-    keepalive keepcollection(collection);
-    keepalive keepelements(elements);
-    keepalive keepnames(names);
+        for (const auto& [key, value] : collection->dictval()) elements.push_back(key);
+    scope names = vm.currentscope();
+    keepalive keepcollection(vm, collection);
+    keepalive keepelements(vm, elements);
+    keepalive keepnames(vm, names);
     for (variable* element : elements) {
-        names.set("ELEMENT", element);
-        standalonefunccall(block, names, nullptr);
-        names = lastdeldatabase;
+        names.set(vm.elementname, element);
+        runblock(vm, block, names);
+        names = vm.lastdeldatabase;
     }
 }
 

@@ -1,43 +1,30 @@
 #include "vm/collector.hpp"
 
 #include <algorithm>
-#include <memory>
 
-#include "vm/files.hpp"
-#include "vm/state.hpp"
+#include "vm/machine.hpp"
 
 namespace V4VM {
 
 namespace {
 
-struct pinnedroot {
-    variable* value = nullptr;
-    const scope* names = nullptr;
-    const std::vector<variable*>* values = nullptr;
-};
-std::vector<pinnedroot> pinned;
-
-std::size_t threshold = defaultcollectionthreshold;
-std::size_t liveaftercollection = 0;
-std::uint64_t madeatcollection = 0;
-std::uint32_t epoch = 0;
-
-// A file closes when its stream goes; closing flushes, and a program could see the flush through another
-// file object or a shell command. So the streams of freed file objects stay open as they would have
-// without the collector, until the run ends (closeallfiles) or the machine is reset.
-std::vector<std::shared_ptr<filestream>> orphanedstreams;
-
 // Marked values are those whose mark is the current epoch, so no pass clears marks, and a value outside
 // the registry that a root happens to reach cannot keep a stale mark.
 class marker {
 public:
+    marker(machine& vm, std::uint32_t epoch, std::vector<variable*>& pending) : vm(vm), epoch(epoch), pending(pending) {}
+
     void reach(variable* value) {
         if (value == nullptr || value->collectionmark == epoch) return;
         value->collectionmark = epoch;
-        pending.push_back(value);
+        // Numbers and plain strings lead nowhere: counted here rather than queued.
+        if (value->self == nullptr && value->attributes.empty() && value->pntrval() == nullptr && !value->more)
+            livebytes += sizeof(variable) + value->stringval.payloadbytes();
+        else
+            pending.push_back(value);
     }
     void reach(const scope& names) {
-        for (const auto& [name, value] : names) reach(value);
+        names.foreachvalue([this](variable* value) { reach(value); });
     }
     void reach(const std::vector<variable*>& values) {
         for (variable* value : values) reach(value);
@@ -47,91 +34,77 @@ public:
         while (!pending.empty()) {
             variable* value = pending.back();
             pending.pop_back();
-            for (const auto& [name, member] : value->attributes) reach(member);
+            livebytes += sizeof(variable) + value->stringval.payloadbytes();
+            vm.foreachmademember(*value, [this](variable* member) { reach(member); });
             reach(value->self);
-            for (const auto& [key, element] : value->dictval) {
-                reach(key);
-                reach(element);
+            reach(value->pntrval());
+            if (value->more) {
+                for (const auto& [key, element] : value->more->dictval) {
+                    reach(key);
+                    reach(element);
+                }
+                reach(value->more->listval);
+                livebytes += value->more->listval.capacity() * sizeof(variable*) +
+                             value->more->dictval.size() * 3 * sizeof(variable*);
             }
-            reach(value->listval);
-            reach(value->pntrval);
         }
     }
 
+    std::size_t livebytes = 0;
+
 private:
-    std::vector<variable*> pending;
+    machine& vm;
+    std::uint32_t epoch;
+    std::vector<variable*>& pending;  // the collector's, kept between collections with its room
 };
 
-void markroots(marker& marks) {
-    marks.reach(datastack);
-    marks.reach(callstack);
-    for (const scope& names : databasestack) marks.reach(names);
-    marks.reach(lastdeldatabase);
-    for (const auto& [name, value] : globalvars) marks.reach(value);
-    marks.reach(calltrace);
-    marks.reach(memory);
-    if (savlvar) marks.reach(*savlvar);
-    marks.reach(progroot);
-    for (const pinnedroot& root : pinned) {
+void markroots(machine& vm, const collector& gc, marker& marks) {
+    marks.reach(vm.datastack);
+    marks.reach(vm.callstack);
+    for (const scope& names : vm.databasestack) marks.reach(names);
+    marks.reach(vm.lastdeldatabase);
+    for (const auto& [name, value] : vm.globalvars) marks.reach(value);
+    marks.reach(vm.calltrace);
+    marks.reach(vm.memory);
+    if (vm.savlvar) marks.reach(*vm.savlvar);
+    marks.reach(vm.progroot);
+    for (const collector::pinnedroot& root : gc.pinned) {
         marks.reach(root.value);
         if (root.names != nullptr) marks.reach(*root.names);
         if (root.values != nullptr) marks.reach(*root.values);
     }
 }
 
-void keepstreamsopen(variable& value) {
-    for (auto& [key, stream] : value.moduleparams)
-        if (stream && stream.use_count() == 1 && !stream->console && !stream->closed)
-            orphanedstreams.push_back(std::move(stream));
-}
-
-void sweep() {
-    auto& heap = heapvalues();
-    std::size_t kept = 0;
-    for (std::size_t at = 0; at < heap.size(); ++at) {
-        if (heap[at]->collectionmark != epoch) {
-            keepstreamsopen(*heap[at]);
-            heap[at].reset();
-            continue;
-        }
-        if (kept != at) heap[kept] = std::move(heap[at]);
-        ++kept;
-    }
-    heap.resize(kept);
-}
-
 }  // namespace
 
-void collectifdue() {
-    std::uint64_t made = allocatedcount() - madeatcollection;
-    std::size_t limit = threshold == 0 ? 0 : std::max(threshold, liveaftercollection);
-    if (made >= limit) collectgarbage();
+void collector::setlimits(std::size_t live, std::size_t livebytes) {
+    madelimit = threshold == 0 ? 0 : std::max(threshold, live / 3);
+    byteslimit = threshold == 0 ? 0 : std::max(minimumbytes, livebytes / 3);
 }
 
-void collectgarbage() {
+void collector::collect(machine& vm) {
     if (++epoch == 0) epoch = 1;  // 0 is the mark of values never reached
-    marker marks;
-    markroots(marks);
+    marker marks(vm, epoch, pending);
+    markroots(vm, *this, marks);
     marks.drain();
-    sweep();
-    liveaftercollection = heapvalues().size();
-    madeatcollection = allocatedcount();
+
+    std::size_t kept = vm.values.sweep([&](variable* value) {
+        if (value->collectionmark == epoch) return false;
+        if (value->more) vm.files.keepstreamsopen(*value);
+        return true;
+    });
+    setlimits(kept, marks.livebytes);
 }
 
-void setcollectionthreshold(std::size_t minimum) { threshold = minimum; }
-
-void resetcollector() {
-    pinned.clear();
-    orphanedstreams.clear();
-    liveaftercollection = 0;
-    madeatcollection = 0;
+keepalive::keepalive(machine& vm, variable* value) : pinned(vm.gc.pinned), depth(pinned.size()) {
+    pinned.push_back({value, nullptr, nullptr});
 }
 
-keepalive::keepalive(variable* value) : depth(pinned.size()) { pinned.push_back({value, nullptr, nullptr}); }
+keepalive::keepalive(machine& vm, const scope& names) : pinned(vm.gc.pinned), depth(pinned.size()) {
+    pinned.push_back({nullptr, &names, nullptr});
+}
 
-keepalive::keepalive(const scope& names) : depth(pinned.size()) { pinned.push_back({nullptr, &names, nullptr}); }
-
-keepalive::keepalive(const std::vector<variable*>& values) : depth(pinned.size()) {
+keepalive::keepalive(machine& vm, const std::vector<variable*>& values) : pinned(vm.gc.pinned), depth(pinned.size()) {
     pinned.push_back({nullptr, nullptr, &values});
 }
 

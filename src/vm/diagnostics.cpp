@@ -1,87 +1,106 @@
 #include "vm/diagnostics.hpp"
 
 #include <iostream>
+#include <sstream>
 
-#include "common/process.hpp"
-#include "vm/state.hpp"
-#include "vm/vm.hpp"
+#include "vm/errorplace.hpp"
+#include "vm/machine.hpp"
 
 namespace V4VM {
 
 namespace {
 
-void dumpcode(std::ostream& out) {
-    out << "Codestack: " << std::endl;
+void dumpcode(machine& vm, std::ostream& out) {
+    out << "Codestack: " << '\n';
     out << std::hex;
-    while (!codestack.empty()) {
-        const codebody& body = codestack.back();
-        for (std::size_t at = body.next; body.bytes && at < body.bytes->size(); ++at)
-            out << static_cast<int>((*body.bytes)[at]) << ' ';
-        out << std::endl << "-------------------------" << std::endl;
-        codestack.pop_back();
+    while (!vm.codestack.empty()) {
+        const frame& body = vm.codestack.back();
+        if (body.body != nullptr) {
+            auto bytes = body.body->bytes();
+            for (std::size_t at = body.next; at < bytes.size(); ++at) out << static_cast<int>(bytes[at]) << ' ';
+        }
+        out << '\n' << "-------------------------" << '\n';
+        vm.codestack.pop_back();
     }
-    out << std::endl;
+    out << '\n';
 }
 
-void dumpcalltrace(std::ostream& out) {
+void dumpcalltrace(machine& vm, std::ostream& out) {
+    auto& calltrace = vm.calltrace;
     if (calltrace.empty()) return;
-    out << "Calltrace: " << std::endl;
-    out << "  > " << calltrace.back()->name << std::endl;
+    out << "Calltrace: " << '\n';
+    out << "  > " << calltrace.back()->name.str() << '\n';
     calltrace.pop_back();
     while (!calltrace.empty()) {
         const variable* function = calltrace.back();
-        out << (calltrace.size() == 1 ? "  < " : "/\\ ") << function->name
-            << " of identifier: " << typetext(function->identifier) << std::endl;
+        out << (calltrace.size() == 1 ? "  < " : "/\\ ") << function->name.str()
+            << " of identifier: " << typetext(function->identifier) << '\n';
         calltrace.pop_back();
     }
 }
 
-void dumpdatastack(std::ostream& out) {
+void dumpdatastack(machine& vm, std::ostream& out) {
+    auto& datastack = vm.datastack;
     if (datastack.empty()) return;
-    out << "Datastack is as follows:" << std::endl;
+    out << "Datastack is as follows:" << '\n';
     while (!datastack.empty()) {
         const variable* value = datastack.back();
-        out << value->name << " with identifier " << typetext(value->identifier) << std::endl;
+        out << value->name.str() << " with identifier " << typetext(value->identifier) << '\n';
         datastack.pop_back();
     }
 }
 
+void writeall(const std::string& report) {
+    std::cout.flush();
+    std::cerr.write(report.data(), static_cast<std::streamsize>(report.size()));
+    std::cerr.flush();
+}
+
 }  // namespace
 
-void error(const std::string& target, bool ismodule) {
-    std::ostream& out = std::cerr;
-    out << std::dec << "VESK 4 VM error" << (ismodule ? " within module" : "") << ": " << target << std::endl;
-    dumpcode(out);
-    dumpcalltrace(out);
-    dumpdatastack(out);
-    endprocess(1);
+void error(const std::string& message, bool withinmodule) { throw vmerror{message, withinmodule}; }
+
+namespace {
+[[noreturn]] void panic(const std::string& message) { throw vmerror{"\nVM panic!\n" + message + "\n", false, true}; }
+}  // namespace
+
+void integritycheck(machine& vm) {
+    if (vm.codestack.empty()) panic("Codestack size = 0, this is not supposed to happen.      ");
+    if (vm.callstack.empty()) panic("Callstack size = 0, did you go out of root?                ");
+    if (vm.databasestack.empty()) panic("Databasestack size = 0, did you go out of root?                ");
+    if (vm.calltrace.empty())
+        writeall("-----------------------------\n"
+                 "Calltrace stack size is 0.\n"
+                 "The vm will keep running tho.\n"
+                 "This is just a warning.\n"
+                 "-----------------------------\n");
 }
 
-void integritycheck() {
-    if (codestack.empty()) error("\nVM panic!\nCodestack size = 0, this is not supposed to happen.      \n");
-    if (callstack.empty())
-        error("\nVM panic!\nCallstack size = 0, did you go out of root?                \n");
-    if (databasestack.empty())
-        error("\nVM panic!\nDatabasestack size = 0, did you go out of root?                \n");
-    if (calltrace.empty())
-        std::cerr << "-----------------------------" << std::endl
-                  << "Calltrace stack size is 0." << std::endl
-                  << "The vm will keep running tho." << std::endl
-                  << "This is just a warning." << std::endl
-                  << "-----------------------------" << std::endl;
-}
-
-void exitprogram() {
-    std::cout << std::endl;
-    int status = 0;
-    if (!datastack.empty() && datastack.back()->identifier == vtype::builtin_int) {
-        std::int32_t code = datastack.back()->intval;
-        std::cout << "<VESK 4> Program finished with code " << code << std::endl;
-        status = code & 0xff;
-    } else {
-        std::cout << "<VESK 4> Program finished." << std::endl;
+void reporterror(machine& vm, const vmerror& failure) {
+    std::ostringstream out;
+    if (vm.reporting.quiet) {
+        reportplace(vm, failure, out);
+        writeall(out.str());
+        return;
     }
-    endprocess(status);
+    out << "VESK 4 VM error" << (failure.withinmodule ? " within module" : "") << ": " << failure.message << '\n';
+    dumpcode(vm, out);
+    dumpcalltrace(vm, out);
+    dumpdatastack(vm, out);
+    writeall(out.str());
+}
+
+int reportfinish(machine& vm) {
+    bool coded = !vm.datastack.empty() && vm.datastack.back()->identifier == vtype::builtin_int;
+    std::int32_t code = coded ? vm.datastack.back()->intval : 0;
+    if (!vm.reporting.quiet) {
+        std::cout << std::endl;
+        if (coded)
+            std::cout << "<VESK 4> Program finished with code " << code << std::endl;
+        else
+            std::cout << "<VESK 4> Program finished." << std::endl;
+    }
+    return code & 0xff;
 }
 
 }  // namespace V4VM

@@ -1,248 +1,271 @@
-#include "vm/engine.hpp"
-
+// The interpreter loop: one instruction per cycle from the body on top of the code stack.
 #include "vm/calls.hpp"
-#include "vm/collector.hpp"
 #include "vm/diagnostics.hpp"
+#include "vm/fused.hpp"
+#include "vm/machine.hpp"
 #include "vm/moduleapi.hpp"
-#include "vm/natives.hpp"
-#include "vm/state.hpp"
-#include "vm/vm.hpp"
+#include "vm/operands.hpp"
 
 namespace V4VM {
 
-using moduleapi::gettopvar;
-
 namespace {
 
-variable* currentobject() {
-    if (callstack.empty()) integritycheck();
-    return callstack.back();
-}
-
-void push(variable* value) { datastack.push_back(value); }
-
-variable* named(variable* value, const std::string& name) {
+variable* named(variable* value, vname name) {
     value->name = name;
     return value;
 }
 
-variable* newtruth(bool value) { return newint(value ? 1 : 0); }
+bool inrange(byte low, byte high, byte value) { return low <= value && value < high; }
+
+float doarithmetic(float a, float b, byte opcode) {
+    switch (opcode) {
+        case ADD: return a + b;
+        case SUB: return a - b;
+        case MUL: return a * b;
+        default: return a / b;
+    }
+}
+
+bool docomparison(float a, float b, byte opcode) {
+    switch (opcode) {
+        case GREATER: return a > b;
+        case LESS: return a < b;
+        case LESSEQ: return a <= b;
+        default: return a >= b;
+    }
+}
 
 // Integer arithmetic runs in single precision and is truncated toward zero.
-std::int32_t intarithmetic(std::int32_t left, std::int32_t right, char op) {
+std::int32_t intarithmetic(std::int32_t left, std::int32_t right, byte opcode) {
     auto a = static_cast<float>(left);
     auto b = static_cast<float>(right);
-    if (op == '/' && b == 0) error("Division by zero.");
-    float result = doarithmetic(a, b, op);
+    if (opcode == DIV && b == 0) error("Division by zero.");
+    float result = doarithmetic(a, b, opcode);
     if (!(result > -2147483904.0f && result < 2147483648.0f)) error("Integer overflow.");
     return static_cast<std::int32_t>(result);
 }
 
-void arithmetic(byte opcode) {
-    static const char operators[] = {'+', '-', '*', '/'};
-    variable* left = poprawtop();
-    variable* right = poprawtop();
-    variable* result = getallocvar();
+// The operand of the instruction that runs now: read ahead, or read from the body as it stands.
+class operands {
+public:
+    operands(machine& vm, const instruction& in, frame& top) : vm(vm), in(in), top(top) {}
+
+    vname name() {
+        if (in.kind == instruction::operand::name) return in.nameoperand();
+        return reader().getname();
+    }
+    std::int32_t count() {
+        if (in.kind == instruction::operand::count) return in.integer;
+        return reader().getcount();
+    }
+    variable* constant() {
+        switch (in.kind) {
+            case instruction::operand::integer:
+                return vm.newint(in.integer);
+            case instruction::operand::real:
+                return vm.newfloat(in.real);
+            case instruction::operand::string:
+                return vm.newstring(*in.string);
+            case instruction::operand::block: {
+                variable* function = vm.values.make();
+                function->identifier = vtype::custom_func;
+                function->setfunccode(in.block);
+                return function;
+            }
+            case instruction::operand::klass: {
+                variable* klass = vm.values.make();
+                klass->identifier = vtype::custom_class;
+                return klass;
+            }
+            default:
+                return reader().getconstant();
+        }
+    }
+
+private:
+    // Valid only until the instruction pushes a body: the code stack may move then.
+    operandreader reader() { return operandreader(vm, *top.body, top.next); }
+
+    machine& vm;
+    const instruction& in;
+    frame& top;
+};
+
+void arithmetic(machine& vm, byte opcode) {
+    variable* left = vm.poprawtop();
+    variable* right = vm.poprawtop();
+    variable* result = vm.values.make();
     if (opcode == ADD && left->identifier == vtype::builtin_string && right->identifier == vtype::builtin_string) {
         result->identifier = vtype::builtin_string;
-        result->stringval = left->getstring(false) + right->getstring(false);
-        initstringvar(*result);
+        result->stringval = left->stringval.append(right->stringval.view());
+        vm.values.notebytes(result->stringval.size());
+        vm.attachmethods(*result, methodkind::string);
     } else if (left->identifier == vtype::builtin_float || right->identifier == vtype::builtin_float) {
         result->identifier = vtype::builtin_float;
         float a = left->getfloat();
         float b = right->getfloat();
-        result->floatval = doarithmetic(a, b, operators[opcode]);
+        result->floatval = doarithmetic(a, b, opcode);
     } else {
         result->identifier = vtype::builtin_int;
         std::int32_t a = left->getint();
         std::int32_t b = right->getint();
-        result->intval = intarithmetic(a, b, operators[opcode]);
+        result->intval = intarithmetic(a, b, opcode);
     }
-    push(result);
+    vm.pushfresh(result);
 }
 
-void comparison(byte opcode) {
-    variable* left = popforreading();
-    variable* right = popforreading();
+void comparison(machine& vm, byte opcode) {
+    variable* left = vm.popforreading();
+    variable* right = vm.popforreading();
     float a = left->getfloat();
     float b = right->getfloat();
-    push(newtruth(docomparisment(a, b, opcode - GREATER)));
+    vm.pushfresh(vm.newint(docomparison(a, b, opcode) ? 1 : 0));
 }
 
 // AND, OR, XOR and NOR reuse their left operand for the result.
-void logic(byte opcode) {
-    variable* left = gettopvar();
-    variable* right = popforreading();
+void logic(machine& vm, byte opcode) {
+    variable* left = vm.gettopvar();
+    variable* right = vm.popforreading();
     std::int32_t a = left->getint();
     std::int32_t result = 0;
     switch (opcode) {
-        case AND:
-            result = a != 0 && right->getint() != 0;
-            break;
-        case OR:
-            result = a != 0 || right->getint() != 0;
-            break;
-        case XOR:
-            result = a ^ right->getint();
-            break;
-        default:
-            result = logical_nor(a != 0, right->getint() != 0);
-            break;
+        case AND: result = a != 0 && right->getint() != 0; break;
+        case OR: result = a != 0 || right->getint() != 0; break;
+        case XOR: result = a ^ right->getint(); break;
+        default: result = !(a != 0 || right->getint() != 0); break;
     }
     left->intval = result;
     left->identifier = vtype::builtin_int;
-    push(left);
+    vm.push(left);
 }
 
-void storelocal(const std::string& name) {
-    if (datastack.empty()) error("Data stack is empty.");
-    variable* top = datastack.back();
-    currentscope().set(name, named(top->getvar(), name));
+// The top of the data stack, left there.
+variable* stacktop(machine& vm) {
+    if (vm.datastack.empty()) error("Data stack is empty.");
+    return vm.datastack.back();
+}
+
+void storelocal(machine& vm, vname name) {
+    variable* top = stacktop(vm);
+    vname topname = top->name;
+    scope& current = vm.currentscope();
+    variable* stored = named(vm.takevar(top), name);
+    current.set(name, stored);
     // Outside any entered object a local is also a member of the program root, where every function's
-    // lookup finds it.
-    if (callstack.size() == 1) callstack.back()->attributes[name] = top->getvar();
-    datastack.pop_back();
-}
-
-// Whether copying `value` certainly ends without "Nesting too deep.": then only the copy's identity
-// tells it from the value, and the copy can be skipped where it would only be read and dropped.
-bool copiesflat(const variable& value) {
-    if (value.self != nullptr || !value.dictval.empty()) return false;
-    for (const auto& [name, member] : value.attributes)
-        if (member->self != nullptr || !member->attributes.empty() || !member->dictval.empty()) return false;
-    return true;
+    // lookup finds it: a second copy of the top, which kept its own name.
+    if (vm.callstack.size() == 1) {
+        variable* second = nullptr;
+        if (stored == top) {
+            // The top itself was stored (a flat value handed over, or a reference kind).
+            second = vm.getvar(stored);
+            if (second != stored) second->name = topname;
+        } else {
+            second = vm.getvar(top);
+        }
+        vm.setmember(*vm.callstack.back(), name, second);
+    }
+    vm.poprawtop();
 }
 
 }  // namespace
 
-variable* poprawtop() {
-    if (datastack.empty()) error("Data stack is empty.");
-    variable* top = datastack.back();
-    datastack.pop_back();
-    return top;
-}
-
-variable* popforreading() {
-    variable* top = poprawtop();
-    return copiesflat(*top) ? top : top->getvar();
-}
-
-scope& currentscope() {
-    if (databasestack.empty()) integritycheck();
-    return databasestack.back();
-}
-
-bool inrange(byte low, byte high, byte value) { return low <= value && value < high; }
-
-float doarithmetic(float a, float b, char op) {
-    switch (op) {
-        case '+':
-            return a + b;
-        case '-':
-            return a - b;
-        case '*':
-            return a * b;
-        default:
-            return a / b;
-    }
-}
-
-bool docomparisment(float a, float b, int op) {
-    switch (op) {
-        case 0:
-            return a > b;
-        case 1:
-            return a < b;
-        case 2:
-            return a <= b;
-        default:
-            return a >= b;
-    }
-}
-
-void execcycle() {
-    if (codestack.empty()) integritycheck();
-    collectifdue();
+// One cycle, inlined into both loops below: the loop that runs nested bodies is the hot path.
+[[gnu::always_inline]] inline void machine::cycle() {
+    if (codestack.empty()) integritycheck(*this);
+    if (gc.due(values.madesincecollection(), values.bytessincecollection())) gc.collect(*this);
     execinstruction(codestack.back());
 }
 
-void execinstruction(codebody& bytes) {
-    integritycheck();
-    if (bytes.empty()) {
-        exitoutoffunc();
-        return;
+void machine::execcycle() { cycle(); }
+
+void machine::rununtil(std::size_t depth) {
+    while (codestack.size() > depth) cycle();
+}
+
+[[gnu::always_inline]] inline void machine::execinstruction(frame& top) {
+    if (callstack.empty() || databasestack.empty() || calltrace.empty()) integritycheck(*this);
+    if (top.body == nullptr || top.next >= top.body->size()) return exitoutoffunc(*this);
+    // A copy: running the instruction may decode more of the same body, which moves its instructions.
+    const instruction in = code.at(*top.body, top.next, top.hint);
+    top.current = in.start;
+    if (in.fused != 0) {
+        const fusedrun& run = code.fusion(*top.body, in);
+        if (runfused(*this, run)) {
+            top.next = run.end;
+            top.hint += run.count;
+            return;
+        }
     }
-    // Nothing may touch `bytes` once a body has been pushed: the code stack may have moved.
-    byte opcode = bytes.pop();
-    if (inrange(ADD, DIV + 1, opcode)) return arithmetic(opcode);
-    if (inrange(GREATER, GREATEREQ + 1, opcode)) return comparison(opcode);
+    ++top.hint;
+    top.next = in.end;
+    operands operand(*this, in, top);
+    // Nothing may touch `top` once a body has been pushed: the code stack may have moved.
+    byte opcode = in.opcode;
+    if (inrange(ADD, DIV + 1, opcode)) return arithmetic(*this, opcode);
+    if (inrange(GREATER, GREATEREQ + 1, opcode)) return comparison(*this, opcode);
     switch (opcode) {
         case LOADLOCAL: {
-            std::string name = getname(bytes);
-            push(named(moduleapi::getlocalvar(name)->getvar(), name));
+            vname name = operand.name();
+            pushfetched(moduleapi::getlocalvar(*this, name), name);
             break;
         }
         case STORELOCAL:
-            storelocal(getname(bytes));
+            storelocal(*this, operand.name());
             break;
         case LEAVE:
-            moduleapi::goout();
+            moduleapi::goout(*this);
             break;
         case ENTERATTR: {
-            std::string name = getname(bytes);
-            moduleapi::gointo(moduleapi::getattribute(currentobject(), name));
+            vname name = operand.name();
+            moduleapi::gointo(*this, moduleapi::getattribute(*this, currentobject(), name));
             break;
         }
         case LEAVEALL:
-            while (callstack.size() > 1) moduleapi::goout();
+            while (callstack.size() > 1) moduleapi::goout(*this);
             break;
-        case CALL: {
-            std::int32_t argnum = getcount(bytes);
-            callfunc(argnum, scope());
+        case CALL:
+            callfunc(*this, operand.count(), scope());
             break;
-        }
         case LOADATTR: {
-            std::string name = getname(bytes);
+            vname name = operand.name();
             variable* object = currentobject();
-            variable* member = moduleapi::getattribute(object, name)->getvar();
+            variable* member = getvar(moduleapi::getattribute(*this, object, name));
             member->self = object;
             push(named(member, name));
             break;
         }
         case STOREATTR: {
-            std::string name = getname(bytes);
+            vname name = operand.name();
             variable* object = currentobject();
-            if (datastack.empty()) error("Data stack is empty.");
-            object->attributes[name] = named(datastack.back()->getvar(), name);
-            datastack.pop_back();
+            setmember(*object, name, named(getvar(stacktop(*this)), name));
+            poprawtop();
             break;
         }
         case LOADGLOBAL: {
-            std::string name = getname(bytes);
-            push(named(moduleapi::getglobalvar(name)->getvar(), name));
+            vname name = operand.name();
+            pushfetched(moduleapi::getglobalvar(*this, name), name);
             break;
         }
         case STOREGLOBAL: {
-            std::string name = getname(bytes);
-            if (datastack.empty()) error("Data stack is empty.");
-            globalvars[name] = named(datastack.back()->getvar(), name);
-            datastack.pop_back();
+            vname name = operand.name();
+            variable* value = named(getvar(stacktop(*this)), name);
+            globalvars[name.key()] = value;
+            poprawtop();
             break;
         }
         case PUSHCONST:
-            push(getconstant(bytes));
+            pushfresh(operand.constant());
             break;
         case PUSHCOPY:
-            if (datastack.empty()) error("Data stack is empty.");
-            push(datastack.back()->getcopy());
+            pushfresh(getcopy(stacktop(*this)));
             break;
         case RETURN:
-            exitoutoffunc();
+            exitoutoffunc(*this);
             break;
         case EQUAL: {
             variable* left = popforreading();
             variable* right = popforreading();
-            push(newtruth(*right == *left));
+            pushfresh(newint(*right == *left ? 1 : 0));
             break;
         }
         case NOT: {
@@ -256,7 +279,7 @@ void execinstruction(codebody& bytes) {
         case OR:
         case XOR:
         case NOR:
-            logic(opcode);
+            logic(*this, opcode);
             break;
         case STASH:
             memory.push_back(gettopvar());
@@ -267,37 +290,37 @@ void execinstruction(codebody& bytes) {
             memory.pop_back();
             break;
         case PTRLOCAL: {
-            std::string name = getname(bytes);
-            push(named(moduleapi::getlocalvar(name)->getpointer(), name));
+            vname name = operand.name();
+            pushfresh(named(getpointer(moduleapi::getlocalvar(*this, name)), name));
             break;
         }
         case PTRATTR: {
-            std::string name = getname(bytes);
+            vname name = operand.name();
             variable* object = currentobject();
-            variable* pointer = moduleapi::getattribute(object, name)->getpointer();
+            variable* pointer = getpointer(moduleapi::getattribute(*this, object, name));
             pointer->self = object;
-            push(named(pointer, name));
+            pushfresh(named(pointer, name));
             break;
         }
         case PTRGLOBAL: {
-            std::string name = getname(bytes);
-            push(named(moduleapi::getglobalvar(name)->getpointer(), name));
+            vname name = operand.name();
+            pushfresh(named(getpointer(moduleapi::getglobalvar(*this, name)), name));
             break;
         }
         case PTRTOP:
-            push(gettopvar()->getpointer());
+            pushfresh(getpointer(gettopvar()));
             break;
         case IF:
-            runif(bytes);
+            runif(*this, operand.constant());
             break;
         case POP:
             poprawtop();
             break;
         case WHILE:
-            runwhile(bytes);
+            runwhile(*this, operand.constant());
             break;
         case FOR:
-            runfor(bytes);
+            runfor(*this, operand.constant());
             break;
         case SAVESCOPE:
             savlvar = currentscope();
@@ -309,15 +332,15 @@ void execinstruction(codebody& bytes) {
         case ASSIGN: {
             variable* target = poprawtop();
             variable* source = gettopvar();
-            *target = *source;
+            assign(*target, *source);
             break;
         }
         case DUP:
-            if (datastack.empty()) error("Data stack is empty.");
+            stacktop(*this)->fresh = false;  // held twice now
             push(datastack.back());
             break;
         case ENTERTOP:
-            moduleapi::gointo(gettopvar());
+            moduleapi::gointo(*this, gettopvar());
             break;
         default:
             error("Unknown instruction.");

@@ -4,25 +4,12 @@
 #include <vector>
 
 #include "vm/diagnostics.hpp"
+#include "vm/machine.hpp"
 #include "vm/moduleapi.hpp"
-#include "vm/values.hpp"
 
 namespace V4VM {
 
 namespace {
-
-// Streams opened on disk; weak, so that a stream whose file objects are all gone is closed with them.
-std::vector<std::weak_ptr<filestream>>& openfiles() {
-    static std::vector<std::weak_ptr<filestream>> files;
-    return files;
-}
-
-std::shared_ptr<filestream> remember(std::shared_ptr<filestream> stream) {
-    auto& files = openfiles();
-    std::erase_if(files, [](const std::weak_ptr<filestream>& file) { return file.expired(); });
-    files.push_back(stream);
-    return stream;
-}
 
 filestream& writablestream(variable* self) {
     filestream& stream = moduleapi::getparam(moduleapi::getreceiver(self), "file");
@@ -36,8 +23,8 @@ filestream& readablestream(variable* self) {
     return stream;
 }
 
-void attachmethod(variable& target, const std::string& name, mfuncptr native) {
-    target.attributes[name] = getnativefunc(native);
+void attachmethod(machine& vm, variable& target, const char* name, mfuncptr native) {
+    vm.setmember(target, vm.name(name), getnativefunc(vm, native));
 }
 
 }  // namespace
@@ -47,7 +34,7 @@ std::shared_ptr<filestream> filestream::forwriting(const std::string& path) {
     stream->ownedout = std::make_unique<std::ofstream>(path, std::ios::out | std::ios::trunc);
     if (!stream->ownedout->is_open()) return nullptr;
     stream->out = stream->ownedout.get();
-    return remember(stream);
+    return stream;
 }
 
 std::shared_ptr<filestream> filestream::forreading(const std::string& path) {
@@ -55,7 +42,7 @@ std::shared_ptr<filestream> filestream::forreading(const std::string& path) {
     // A file that cannot be opened reads as empty: the stream is simply in its failed state.
     stream->ownedin = std::make_unique<std::ifstream>(path);
     stream->in = stream->ownedin.get();
-    return remember(stream);
+    return stream;
 }
 
 std::shared_ptr<filestream> filestream::console_output() {
@@ -83,55 +70,69 @@ void filestream::close() {
     closed = true;
 }
 
-void closeallfiles() {
-    for (auto& file : openfiles()) {
+std::shared_ptr<filestream> filetable::remember(std::shared_ptr<filestream> stream) {
+    std::erase_if(open, [](const std::weak_ptr<filestream>& file) { return file.expired(); });
+    open.push_back(stream);
+    return stream;
+}
+
+void filetable::keepstreamsopen(variable& value) {
+    if (!value.more) return;
+    for (auto& [key, stream] : value.more->moduleparams)
+        if (stream && stream.use_count() == 1 && !stream->console && !stream->closed)
+            orphaned.push_back(std::move(stream));
+}
+
+void filetable::closeall() {
+    for (auto& file : open)
         if (auto stream = file.lock()) stream->close();
-    }
-    openfiles().clear();
+    open.clear();
+    orphaned.clear();
 }
 
 filestream& moduleapi::getparam(variable& target, const std::string& key) {
-    auto found = target.moduleparams.find(key);
-    if (found == target.moduleparams.end() || !found->second) error("No such param: " + key, true);
+    auto& params = target.moduleparams();
+    auto found = params.find(key);
+    if (found == params.end() || !found->second) error("No such param: " + key, true);
     return *found->second;
 }
 
-variable* builtin::initfile(const std::string& type) {
-    variable* file = getallocvar();
+variable* builtin::initfile(machine& vm, const std::string& type) {
+    variable* file = vm.getallocvar();
     file->identifier = vtype::custom_class;
-    file->name = "file";
+    file->name = vm.name("file");
     if (type == "write") {
-        attachmethod(*file, "write", writefile);
+        attachmethod(vm, *file, "write", writefile);
     } else if (type == "read") {
-        attachmethod(*file, "read", readfile);
-        attachmethod(*file, "getline", getlinefile);
+        attachmethod(vm, *file, "read", readfile);
+        attachmethod(vm, *file, "getline", getlinefile);
     }
-    attachmethod(*file, "close", closefile);
+    attachmethod(vm, *file, "close", closefile);
     return file;
 }
 
-void builtin::openfile(variable*, const scope& args) {
-    std::string mode = moduleapi::getarg(args, "arg1")->getstring(false);
-    std::string path = moduleapi::getarg(args, "arg0")->getstring(false);
-    variable* file = initfile(mode);
+void builtin::openfile(machine& vm, variable*, const scope& args) {
+    std::string mode = moduleapi::getarg(vm, args, 1)->getstring(false);
+    std::string path = moduleapi::getarg(vm, args, 0)->getstring(false);
+    variable* file = initfile(vm, mode);
     if (mode == "write") {
         auto stream = filestream::forwriting(path);
         if (!stream) error("Cannot open file for writing: " + path, true);
-        file->moduleparams["file"] = stream;
+        file->moduleparams()["file"] = vm.files.remember(stream);
     } else if (mode == "read") {
-        file->moduleparams["file"] = filestream::forreading(path);
+        file->moduleparams()["file"] = vm.files.remember(filestream::forreading(path));
     }
-    pushresult(file);
+    pushresult(vm, file);
 }
 
-void builtin::writefile(variable* self, const scope& args) {
+void builtin::writefile(machine& vm, variable* self, const scope& args) {
     filestream& stream = writablestream(self);
-    std::string text = moduleapi::getarg(args, "arg0")->getstring(false);
+    std::string text = moduleapi::getarg(vm, args, 0)->getstring(false);
     if (stream.closed) error("Cannot write to a closed file.", true);
     *stream.out << text;
 }
 
-void builtin::readfile(variable* self, const scope&) {
+void builtin::readfile(machine& vm, variable* self, const scope&) {
     filestream& stream = readablestream(self);
     std::string text;
     std::string line;
@@ -139,17 +140,17 @@ void builtin::readfile(variable* self, const scope&) {
         text += line;
         text += '\n';
     }
-    pushresult(newstring(std::move(text)));
+    pushresult(vm, vm.newstring(text));
 }
 
-void builtin::getlinefile(variable* self, const scope&) {
+void builtin::getlinefile(machine& vm, variable* self, const scope&) {
     filestream& stream = readablestream(self);
     std::string line;
     if (stream.closed || !std::getline(*stream.in, line)) line.clear();
-    pushresult(newstring(std::move(line)));
+    pushresult(vm, vm.newstring(line));
 }
 
-void builtin::closefile(variable* self, const scope&) {
+void builtin::closefile(machine&, variable* self, const scope&) {
     moduleapi::getparam(moduleapi::getreceiver(self), "file").close();
 }
 

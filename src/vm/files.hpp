@@ -4,9 +4,10 @@
 #include <iosfwd>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "vm/scope.hpp"
-#include "vm/values.hpp"
+#include "vm/value.hpp"
 
 namespace V4VM {
 
@@ -28,9 +29,23 @@ struct filestream {
     void close();
 };
 
-// Flushes and closes every file a program still has open, so that nothing it wrote is lost however
-// the process ends.
-void closeallfiles();
+// The files a program opened, so that every one is flushed and closed when the run ends, however it
+// ends: nothing the program wrote is lost.
+class filetable {
+public:
+    std::shared_ptr<filestream> remember(std::shared_ptr<filestream> stream);
+
+    // A file closes when its stream goes; closing flushes, and a program could see the flush through
+    // another file object or a shell command. So the streams of freed file objects stay open, as
+    // they would have without the collector, until the run ends.
+    void keepstreamsopen(variable& value);
+
+    void closeall();
+
+private:
+    std::vector<std::weak_ptr<filestream>> open;  // weak: a stream goes with its last file object
+    std::vector<std::shared_ptr<filestream>> orphaned;
+};
 
 namespace moduleapi {
 
@@ -42,13 +57,13 @@ filestream& getparam(variable& target, const std::string& key);
 namespace builtin {
 
 // A file object for `type` ("write", "read" or anything else) without a stream.
-variable* initfile(const std::string& type);
+variable* initfile(machine& vm, const std::string& type);
 
-void openfile(variable* self, const scope& args);
-void writefile(variable* self, const scope& args);
-void readfile(variable* self, const scope& args);
-void getlinefile(variable* self, const scope& args);
-void closefile(variable* self, const scope& args);
+void openfile(machine& vm, variable* self, const scope& args);
+void writefile(machine& vm, variable* self, const scope& args);
+void readfile(machine& vm, variable* self, const scope& args);
+void getlinefile(machine& vm, variable* self, const scope& args);
+void closefile(machine& vm, variable* self, const scope& args);
 
 }  // namespace builtin
 }  // namespace V4VM

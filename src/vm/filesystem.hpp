@@ -1,21 +1,21 @@
 #pragma once
 
 #include "vm/scope.hpp"
-#include "vm/values.hpp"
+#include "vm/value.hpp"
 
 namespace V4VM {
 
 // The program root's "filesystem" object with its six methods.
-variable* getfilesys();
+variable* getfilesys(machine& vm);
 
 namespace builtin {
 
-void Fexists(variable* self, const scope& args);
-void Fisdir(variable* self, const scope& args);
-void Fdelete(variable* self, const scope& args);
-void Fcreatedir(variable* self, const scope& args);
-void Flistdir(variable* self, const scope& args);
-void Fcd(variable* self, const scope& args);
+void Fexists(machine& vm, variable* self, const scope& args);
+void Fisdir(machine& vm, variable* self, const scope& args);
+void Fdelete(machine& vm, variable* self, const scope& args);
+void Fcreatedir(machine& vm, variable* self, const scope& args);
+void Flistdir(machine& vm, variable* self, const scope& args);
+void Fcd(machine& vm, variable* self, const scope& args);
 
 }  // namespace builtin
 }  // namespace V4VM

@@ -6,15 +6,15 @@
 #include <iostream>
 
 #include "vm/diagnostics.hpp"
+#include "vm/machine.hpp"
 #include "vm/moduleapi.hpp"
-#include "vm/values.hpp"
 
 namespace V4VM::builtin {
 
 namespace {
 
-void pushconverted(const scope& args, const std::string& type) {
-    pushresult(moduleapi::varconv(*moduleapi::getarg(args, "arg0"), type));
+void pushconverted(machine& vm, const scope& args, const std::string& type) {
+    pushresult(vm, moduleapi::varconv(vm, *moduleapi::getarg(vm, args, 0), type));
 }
 
 // The status of a finished shell command as a program sees it: its exit status, or 128 plus the
@@ -28,58 +28,58 @@ std::int32_t commandstatus(int raw) {
 
 }  // namespace
 
-void sizeoffunc(variable*, const scope& args) {
-    variable* target = moduleapi::getarg(args, "arg0");
+void sizeoffunc(machine& vm, variable*, const scope& args) {
+    variable* target = moduleapi::getarg(vm, args, 0);
     std::size_t size = 0;
     switch (target->identifier) {
         case vtype::builtin_string: size = target->stringval.size(); break;
-        case vtype::builtin_list: size = target->listval.size(); break;
-        case vtype::builtin_dict: size = target->dictval.size(); break;
+        case vtype::builtin_list: size = target->listval().size(); break;
+        case vtype::builtin_dict: size = target->dictval().size(); break;
         default: error("Can't get size of target with identifier: " + typetext(target->identifier), true);
     }
-    pushresult(newint(static_cast<std::int32_t>(size)));
+    pushresult(vm, vm.newint(static_cast<std::int32_t>(size)));
 }
 
-void varconv(variable*, const scope& args) {
-    std::string type = moduleapi::getarg(args, "arg0")->getstring(false);
-    pushresult(moduleapi::varconv(*moduleapi::getarg(args, "arg1"), type));
+void varconv(machine& vm, variable*, const scope& args) {
+    std::string type = moduleapi::getarg(vm, args, 0)->getstring(false);
+    pushresult(vm, moduleapi::varconv(vm, *moduleapi::getarg(vm, args, 1), type));
 }
 
-void asstr(variable*, const scope& args) { pushconverted(args, "BUILTIN_STRING"); }
+void asstr(machine& vm, variable*, const scope& args) { pushconverted(vm, args, "BUILTIN_STRING"); }
 
-void asint(variable*, const scope& args) { pushconverted(args, "BUILTIN_INT"); }
+void asint(machine& vm, variable*, const scope& args) { pushconverted(vm, args, "BUILTIN_INT"); }
 
-void asfloat(variable*, const scope& args) { pushconverted(args, "BUILTIN_FLOAT"); }
+void asfloat(machine& vm, variable*, const scope& args) { pushconverted(vm, args, "BUILTIN_FLOAT"); }
 
-void getattr(variable*, const scope& args) {
-    std::string name = moduleapi::getarg(args, "arg1")->getstring(false);
-    variable* target = moduleapi::getarg(args, "arg0");
-    pushresult(moduleapi::getattribute(target, name)->getvar());
+void getattr(machine& vm, variable*, const scope& args) {
+    vname name = vm.name(moduleapi::getarg(vm, args, 1)->getstring(false));
+    variable* target = moduleapi::getarg(vm, args, 0);
+    pushresult(vm, vm.getvar(moduleapi::getattribute(vm, target, name)));
 }
 
-void setattr(variable*, const scope& args) {
-    variable* value = moduleapi::getarg(args, "arg2")->getvar();
-    variable* target = moduleapi::getarg(args, "arg0");
-    std::string name = moduleapi::getarg(args, "arg1")->getstring(false);
-    target->attributes[name] = value;
+void setattr(machine& vm, variable*, const scope& args) {
+    variable* value = vm.getvar(moduleapi::getarg(vm, args, 2));
+    variable* target = moduleapi::getarg(vm, args, 0);
+    vname name = vm.name(moduleapi::getarg(vm, args, 1)->getstring(false));
+    vm.setmember(*target, name, value);
 }
 
-void hasattr(variable*, const scope& args) {
-    variable* target = moduleapi::getarg(args, "arg0");
-    variable* result = newint(0);
-    // The name is read once per attribute: an object without attributes never reads it.
-    for (const auto& [attribute, value] : target->attributes) {
-        if (attribute == moduleapi::getarg(args, "arg1")->getstring(false)) result->intval = 1;
-    }
-    pushresult(result);
+void hasattr(machine& vm, variable*, const scope& args) {
+    variable* target = moduleapi::getarg(vm, args, 0);
+    variable* result = vm.newint(0);
+    // The name is read once per member: an object without members never reads it.
+    vm.foreachmembername(*target, [&](vname member) {
+        if (member == moduleapi::getarg(vm, args, 1)->getstring(false)) result->intval = 1;
+    });
+    pushresult(vm, result);
 }
 
-void execcmd(variable*, const scope& args) {
-    variable* result = newint(0);
-    std::string command = moduleapi::getarg(args, "arg0")->getstring(false);
+void execcmd(machine& vm, variable*, const scope& args) {
+    variable* result = vm.newint(0);
+    std::string command = moduleapi::getarg(vm, args, 0)->getstring(false);
     std::cout.flush();  // what the program printed comes before what the command prints
     result->intval = commandstatus(std::system(command.c_str()));
-    pushresult(result);
+    pushresult(vm, result);
 }
 
 }  // namespace V4VM::builtin

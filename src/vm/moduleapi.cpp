@@ -1,7 +1,7 @@
 #include "vm/moduleapi.hpp"
 
 #include "vm/diagnostics.hpp"
-#include "vm/state.hpp"
+#include "vm/machine.hpp"
 
 namespace V4VM {
 
@@ -18,52 +18,44 @@ std::string boundsmessage(const char* action, std::int32_t index, std::size_t le
 }
 
 // The two shapes of a native function value differ only in their identifier.
-variable* nativefunction(mfuncptr native, vtype shape) {
-    variable* function = getallocvar();
+variable* nativefunction(machine& vm, mfuncptr native, vtype shape) {
+    variable* function = vm.getallocvar();
     function->identifier = shape;
     function->ismodule = true;
-    function->modulefunc = native;
+    function->setmodulefunc(native);
     return function;
 }
 
 }  // namespace
 
-variable* getmodulevar(mfuncptr native) { return nativefunction(native, vtype::builtin_module); }
+variable* getmodulevar(machine& vm, mfuncptr native) { return nativefunction(vm, native, vtype::builtin_module); }
 
-variable* getnativefunc(mfuncptr native) { return nativefunction(native, vtype::custom_func); }
+variable* getnativefunc(machine& vm, mfuncptr native) { return nativefunction(vm, native, vtype::custom_func); }
 
-void pushresult(variable* result) { datastack.push_back(result); }
+void pushresult(machine& vm, variable* result) { vm.push(result); }
 
 namespace moduleapi {
 
-variable* gettopvar() {
-    if (datastack.empty()) error("Data stack is empty.");
-    variable* top = datastack.back()->getvar();
-    datastack.pop_back();
-    return top;
+void gointo(machine& vm, variable* target) {
+    vm.callstack.push_back(target);
+    vm.databasestack.emplace_back();
 }
 
-void gointo(variable* target) {
-    callstack.push_back(target);
-    databasestack.emplace_back();
+void goout(machine& vm) {
+    if (!vm.callstack.empty()) vm.callstack.pop_back();
+    if (!vm.databasestack.empty()) vm.databasestack.pop_back();
 }
 
-void goout() {
-    if (!callstack.empty()) callstack.pop_back();
-    if (!databasestack.empty()) databasestack.pop_back();
+variable* getattribute(machine& vm, variable* target, vname name) {
+    if (target != nullptr)
+        if (variable* member = vm.findmember(*target, name)) return member;
+    error("Attempted to get attribute of class even tho it does not exist: " + name.str());
 }
 
-variable* getattribute(variable* target, const std::string& name) {
-    if (target != nullptr) {
-        auto found = target->attributes.find(name);
-        if (found != target->attributes.end()) return found->second;
-    }
-    error("Attempted to get attribute of class even tho it does not exist: " + name);
-}
-
-variable* getarg(const scope& args, const std::string& target) {
-    variable* argument = args.find(target);
-    if (argument == nullptr) error("No such arg: " + target, true);
+variable* getarg(machine& vm, const scope& args, int index) {
+    vname name = vm.argname(index);
+    variable* argument = args.find(name);
+    if (argument == nullptr) error("No such arg: " + name.str(), true);
     return argument;
 }
 
@@ -82,10 +74,10 @@ void Lsetindex(std::vector<variable*>& list, std::int32_t index, variable* val) 
     list[static_cast<std::size_t>(index)] = val;
 }
 
-variable* varconv(const variable& target, const std::string& newtype) {
-    if (newtype == "BUILTIN_STRING") return newstring(target.getstring(false));
-    if (newtype == "BUILTIN_INT") return newint(target.getint());
-    if (newtype == "BUILTIN_FLOAT") return newfloat(target.getfloat());
+variable* varconv(machine& vm, const variable& target, const std::string& newtype) {
+    if (newtype == "BUILTIN_STRING") return vm.newstring(target.getstring(false));
+    if (newtype == "BUILTIN_INT") return vm.newint(target.getint());
+    if (newtype == "BUILTIN_FLOAT") return vm.newfloat(target.getfloat());
     error("Unsupported convert type: " + newtype, true);
 }
 
@@ -103,31 +95,29 @@ variable* Dgetindex(const dictmap& dict, const variable& index) {
 
 void Dsetindex(dictmap& dict, variable* key, variable* val) { dict[key] = val; }
 
-variable* Duplicatevar(variable* target) {
-    variable* duplicate = getallocvar();
-    *duplicate = *target;
+variable* Duplicatevar(machine& vm, variable* target) {
+    variable* duplicate = vm.getallocvar();
+    vm.assign(*duplicate, *target);
     return duplicate;
 }
 
 variable& gettargetpntr(variable* target) {
-    if (target == nullptr || target->pntrval == nullptr)
+    if (target == nullptr || target->pntrval() == nullptr)
         error("Attempted to get pointer target even tho it is not defined.", true);
-    return *target->pntrval;
+    return *target->pntrval();
 }
 
-variable* getlocalvar(const std::string& target) {
-    if (progroot != nullptr) {
-        auto found = progroot->attributes.find(target);
-        if (found != progroot->attributes.end()) return found->second;
-    }
-    if (!databasestack.empty())
-        if (variable* local = databasestack.back().find(target)) return local;
-    error("Local variable not found: " + target);
+variable* getlocalvar(machine& vm, vname target) {
+    if (vm.progroot != nullptr)
+        if (variable* member = vm.findmember(*vm.progroot, target)) return member;
+    if (!vm.databasestack.empty())
+        if (variable* local = vm.databasestack.back().find(target)) return local;
+    error("Local variable not found: " + target.str());
 }
 
-variable* getglobalvar(const std::string& target) {
-    auto found = globalvars.find(target);
-    if (found == globalvars.end()) error("Global variable not found: " + target);
+variable* getglobalvar(machine& vm, vname target) {
+    auto found = vm.globalvars.find(target.key());
+    if (found == vm.globalvars.end()) error("Global variable not found: " + target.str());
     return found->second;
 }
 

@@ -1,34 +1,26 @@
 #pragma once
 
 #include "vm/scope.hpp"
-#include "vm/values.hpp"
+#include "vm/value.hpp"
 
-// The methods that lists, dictionaries, strings and pointers carry as attributes.
-namespace V4VM {
+// The methods that lists, dictionaries, strings and pointers carry (see methods.hpp for the tables).
+namespace V4VM::builtin {
 
-void initlistvar(variable& target);
-void initdictvar(variable& target);
-void initstringvar(variable& target);
-void initpntrvar(variable& target);
+void Lgetatindex(machine& vm, variable* self, const scope& args);
+void Lsetatindex(machine& vm, variable* self, const scope& args);
+void Lappend(machine& vm, variable* self, const scope& args);
+void Lcontains(machine& vm, variable* self, const scope& args);
+void Lfind(machine& vm, variable* self, const scope& args);
+void Lerase(machine& vm, variable* self, const scope& args);
+void Lsize(machine& vm, variable* self, const scope& args);
+void pntrget(machine& vm, variable* self, const scope& args);
+void pntrset(machine& vm, variable* self, const scope& args);
+void Dgetindex(machine& vm, variable* self, const scope& args);
+void Dsetindex(machine& vm, variable* self, const scope& args);
+void Dcontains(machine& vm, variable* self, const scope& args);
+void Dgetkeys(machine& vm, variable* self, const scope& args);
+void Dgetvalues(machine& vm, variable* self, const scope& args);
+void Dsize(machine& vm, variable* self, const scope& args);
+void strget(machine& vm, variable* self, const scope& args);
 
-namespace builtin {
-
-void Lgetatindex(variable* self, const scope& args);
-void Lsetatindex(variable* self, const scope& args);
-void Lappend(variable* self, const scope& args);
-void Lcontains(variable* self, const scope& args);
-void Lfind(variable* self, const scope& args);
-void Lerase(variable* self, const scope& args);
-void Lsize(variable* self, const scope& args);
-void pntrget(variable* self, const scope& args);
-void pntrset(variable* self, const scope& args);
-void Dgetindex(variable* self, const scope& args);
-void Dsetindex(variable* self, const scope& args);
-void Dcontains(variable* self, const scope& args);
-void Dgetkeys(variable* self, const scope& args);
-void Dgetvalues(variable* self, const scope& args);
-void Dsize(variable* self, const scope& args);
-void strget(variable* self, const scope& args);
-
-}  // namespace builtin
-}  // namespace V4VM
+}  // namespace V4VM::builtin

@@ -1,33 +1,116 @@
 #include "vm/scope.hpp"
 
+#include <functional>
+
 namespace V4VM {
 
 namespace {
-const scope::entries noentries;
+
+std::uint32_t priorityof(const void* key) {
+    auto bits = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(key));
+    bits ^= bits >> 33;
+    bits *= 0xff51afd7ed558ccdULL;
+    bits ^= bits >> 33;
+    return static_cast<std::uint32_t>(bits);
 }
 
-variable* scope::find(const std::string& name) const {
-    if (!shared) return nullptr;
-    auto found = shared->find(name);
-    return found == shared->end() ? nullptr : found->second;
+bool before(const void* a, const void* b) { return std::less<const void*>()(a, b); }
+
+}  // namespace
+
+// Scopes are written at almost every store, call and loop pass, each write making a node or two and
+// dropping as many, so nodes are recycled through a free list instead of the general allocator. The
+// list holds only memory, never anything a program can see.
+struct scope::nodecache {
+    static node*& freelist() {
+        thread_local node* cells = nullptr;
+        return cells;
+    }
+    static node* make(const node& from) {
+        node*& cells = freelist();
+        if (cells == nullptr) return new node(from);
+        node* cell = cells;
+        cells = cell->left;
+        *cell = from;
+        return cell;
+    }
+    static void recycle(node* cell) {
+#if defined(VESK_SANITIZE)
+        delete cell;  // the sanitizer sees every node
+#else
+        node*& cells = freelist();
+        cell->left = cells;
+        cells = cell;
+#endif
+    }
+};
+
+void scope::destroy(node* at) {
+    // Iterative along one child, so that freeing a long chain cannot exhaust the stack.
+    while (at != nullptr) {
+        node* next = at->right;
+        release(at->left);
+        nodecache::recycle(at);
+        at = next != nullptr && --next->refs == 0 ? next : nullptr;
+    }
 }
 
-bool scope::contains(const std::string& name) const { return shared && shared->count(name) != 0; }
+variable* scope::find(vname name) const {
+    const void* key = name.key();
+    for (const node* at = root; at != nullptr; at = before(key, at->key) ? at->left : at->right)
+        if (at->key == key) return at->value;
+    return nullptr;
+}
 
-void scope::set(const std::string& name, variable* value) { writable()[name] = value; }
+void scope::set(vname name, variable* value) {
+    const void* key = name.key();
+    std::uint32_t priority = priorityof(key);
 
-std::size_t scope::size() const { return shared ? shared->size() : 0; }
+    // Copies the path from the root down to where the key is or belongs. Nodes on the path that only
+    // this scope holds are changed in place.
+    auto own = [](node*& link) {
+        if (link->refs > 1) {
+            node* copy = nodecache::make(*link);
+            copy->refs = 1;
+            if (copy->left) ++copy->left->refs;
+            if (copy->right) ++copy->right->refs;
+            --link->refs;
+            link = copy;
+        }
+        return link;
+    };
 
-scope::entries::const_iterator scope::begin() const { return shared ? shared->cbegin() : noentries.cbegin(); }
-
-scope::entries::const_iterator scope::end() const { return shared ? shared->cend() : noentries.cend(); }
-
-scope::entries& scope::writable() {
-    if (!shared)
-        shared = std::make_shared<entries>();
-    else if (shared.use_count() > 1)
-        shared = std::make_shared<entries>(*shared);
-    return *shared;
+    node** link = &root;
+    while (*link != nullptr && (*link)->priority >= priority) {
+        node* at = own(*link);
+        if (at->key == key) {
+            at->value = value;
+            return;
+        }
+        link = before(key, at->key) ? &at->left : &at->right;
+    }
+    // Absent: every ancestor of a key's node has at least its priority, so the walk above would have
+    // met it.
+    node* fresh = nodecache::make(node{1, priority, key, value, nullptr, nullptr});
+    // Split the subtree at `link` around the key into fresh's two children.
+    node* rest = *link;
+    node** lessend = &fresh->left;
+    node** moreend = &fresh->right;
+    while (rest != nullptr) {
+        node* at = own(rest);
+        if (before(key, at->key)) {
+            *moreend = at;
+            moreend = &at->left;
+            rest = at->left;
+        } else {
+            *lessend = at;
+            lessend = &at->right;
+            rest = at->right;
+        }
+    }
+    *lessend = nullptr;
+    *moreend = nullptr;
+    *link = fresh;
 }
 
 }  // namespace V4VM

@@ -3,26 +3,14 @@
 #include <vector>
 
 #include "common/bytes.hpp"
+#include "common/machinereporting.hpp"
 
 // The virtual machine as the driver sees it.
 namespace V4VM {
 
-// Start-up state: root scope, program root and its built-ins.
-void init();
-
-// Makes `program` (bytes in execution order) the program body at the bottom of the code stack.
-void loadprogram(const std::vector<byte>& program);
-
-// True while a code body is left to run.
-bool hascode();
-
-// Executes one instruction of the running body.
-void execcycle();
-
-// Prints the finish line and ends the process.
-[[noreturn]] void exitprogram();
-
-// Forgets all machine state, as before init.
-void resetmachine();
+// Runs `program` (bytes in execution order) on a fresh machine with the program root's built-ins,
+// prints the finish line or the error report as `reporting` asks, closes every file the program left
+// open and returns the exit status.
+int runprogram(const std::vector<byte>& program, const machinereporting& reporting = {});
 
 }  // namespace V4VM

@@ -1,0 +1,130 @@
+#pragma once
+
+#include <absl/container/flat_hash_map.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <span>
+#include <utility>
+#include <vector>
+
+#include "common/bytes.hpp"
+#include "common/opcodes.hpp"
+#include "vm/names.hpp"
+#include "vm/text.hpp"
+
+namespace V4VM {
+
+using namespace ::bytecode;
+
+class codeblock;
+
+// One instruction of a body, its operand read ahead of time where that cannot change what the
+// machine does: a name or constant written out in full. Every other operand (any other tag, STACK
+// included, or bytes that run out) is read when the instruction runs, exactly as it stands, so that
+// pops and errors happen where they always did.
+struct instruction {
+    enum class operand : std::uint8_t { none, name, count, integer, real, string, block, klass, atruntime };
+
+    byte opcode = 0;
+    operand kind = operand::none;
+    std::uint32_t fused = 0;  // 1 + the index of the fused run this instruction begins, or 0
+    std::size_t start = 0;    // offset of the opcode in its body
+    std::size_t end = 0;      // offset of the next instruction; for atruntime, of the operand's tag
+    union {
+        const std::string* name;  // interned
+        std::int32_t integer;
+        float real;
+        const text* string;
+        const codeblock* block;
+    };
+
+    instruction() : name(nullptr) {}
+    vname nameoperand() const { return vname(name); }
+};
+
+// A run of instructions that the compiler emits for one assignment or one binary operation, which the
+// machine carries out in one step whenever it can tell beforehand that no instruction of the run would
+// fail (see fused.cpp); otherwise the instructions run one by one.
+struct fusedrun {
+    enum class shape : std::uint8_t {
+        // SAVESCOPE, PUSHCONST CLASS, STORELOCAL x, PTRLOCAL x, ENTERTOP, LOADATTR "set", CALL 1, LEAVE
+        assignment,
+        // LOADLOCAL a, STASH, SAVESCOPE, LOADLOCAL b or PUSHCONST number, UNSTASH, then an arithmetic
+        // or comparison instruction
+        binary,
+        // LOADLOCAL o, ENTERTOP, LOADATTR m, RESTORESCOPE, STASH: the start of a call of o.m(...)
+        methodcall,
+    };
+    shape form;
+    byte opcode = 0;      // binary: the operation
+    vname name;           // assignment: x; binary: a; methodcall: o
+    vname member;         // methodcall: m
+    instruction right;    // binary: the instruction that pushes the right operand
+    std::size_t count;    // instructions in the run
+    std::size_t end;      // offset after the run
+};
+
+// The bytes of one code body: the program or a CODE operand cut out of it, kept as a range of the
+// program's bytes (bodies nest, and copying each would cost the program's size times its depth).
+// Its instructions are decoded the first time they run and kept with it.
+class codeblock {
+public:
+    codeblock(std::shared_ptr<const std::vector<byte>> program, std::size_t origin, std::size_t size)
+        : program(std::move(program)), origin(origin), length(size) {}
+
+    std::span<const byte> bytes() const { return {program->data() + origin, length}; }
+    std::size_t size() const { return length; }
+    std::size_t offset() const { return origin; }  // where it starts in the program
+
+private:
+    friend class codecache;
+    std::shared_ptr<const std::vector<byte>> program;
+    std::size_t origin;
+    std::size_t length;
+    // Instructions in the order they were decoded: first a run in sequence from offset 0 (sorted by
+    // offset), then any met later one by one, found through `later`.
+    mutable std::vector<instruction> decoded;
+    mutable std::size_t insequence = 0;
+    mutable absl::flat_hash_map<std::size_t, std::size_t> later;
+    mutable std::vector<fusedrun> fusions;
+};
+
+// Owns every body of the loaded program and every constant read ahead.
+class codecache {
+public:
+    explicit codecache(nametable& names) : names(names) {}
+
+    const codeblock* load(const std::vector<byte>& program);
+
+    // The body a CODE operand of `length` bytes at `offset` in `enclosing` stands for; the same
+    // operand always gives the same body.
+    const codeblock* cut(const codeblock& enclosing, std::size_t offset, std::size_t length);
+
+    // The instruction at `offset` of `body`. `hint` is the index of the instruction expected there
+    // (the one after the previous); it is updated to the index found.
+    const instruction& at(const codeblock& body, std::size_t offset, std::size_t& hint) {
+        if (hint < body.decoded.size() && body.decoded[hint].start == offset) return body.decoded[hint];
+        return find(body, offset, hint);
+    }
+    const fusedrun& fusion(const codeblock& body, const instruction& head) const { return body.fusions[head.fused - 1]; }
+
+private:
+    const instruction& find(const codeblock& body, std::size_t offset, std::size_t& hint);
+    instruction decode(const codeblock& body, std::size_t offset);
+    void decodeinsequence(const codeblock& body);
+    void fuse(const codeblock& body);
+    bool readcount(std::span<const byte> bytes, std::size_t& at, instruction& into);
+    bool readname(std::span<const byte> bytes, std::size_t& at, instruction& into);
+    bool readconstant(const codeblock& body, std::size_t& at, instruction& into);
+
+    nametable& names;
+    std::shared_ptr<const std::vector<byte>> program;
+    std::deque<codeblock> blocks;
+    absl::flat_hash_map<std::pair<std::size_t, std::size_t>, const codeblock*> cuts;
+    std::deque<text> strings;
+};
+
+}  // namespace V4VM

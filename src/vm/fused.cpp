@@ -1,0 +1,170 @@
+// The fused runs of code.hpp. Each leaves the machine exactly as its instructions would have: the same
+// stacks, scopes, saved scope, names and payloads, and the same order of creation among the values that
+// outlive the run. What it skips is only what nothing can observe afterwards: the temporary copies,
+// pointers and method objects the instructions make and drop, the values they push and pop again, the
+// objects entered and left, and the serials of values that never outlive the run (serials only order
+// values made before against values made after).
+#include "vm/fused.hpp"
+
+#include "vm/machine.hpp"
+
+namespace V4VM {
+
+namespace {
+
+// The integrity check passes silently for every instruction of the run.
+bool framesready(const machine& vm) {
+    return !vm.callstack.empty() && !vm.databasestack.empty() && !vm.calltrace.empty();
+}
+
+bool isnumber(const variable& value) {
+    return value.identifier == vtype::builtin_int || value.identifier == vtype::builtin_float;
+}
+
+bool isvaluekind(vtype type) {
+    return type == vtype::builtin_int || type == vtype::builtin_float || type == vtype::builtin_string ||
+           type == vtype::builtin_pntr;
+}
+
+// What LOADLOCAL would find, or null where it would fail.
+variable* findlocal(machine& vm, vname name) {
+    if (vm.progroot != nullptr)
+        if (variable* member = vm.findmember(*vm.progroot, name)) return member;
+    return vm.databasestack.back().find(name);
+}
+
+// A number operand of a binary run that LOADLOCAL or PUSHCONST would push a copy of, without failing.
+const variable* numberoperand(machine& vm, vname name) {
+    const variable* value = findlocal(vm, name);
+    return value != nullptr && isnumber(*value) && vm.copiesalone(*value) ? value : nullptr;
+}
+
+float arithmetic(float a, float b, byte opcode) {
+    switch (opcode) {
+        case ADD: return a + b;
+        case SUB: return a - b;
+        case MUL: return a * b;
+        default: return a / b;
+    }
+}
+
+bool compare(float a, float b, byte opcode) {
+    switch (opcode) {
+        case GREATER: return a > b;
+        case LESS: return a < b;
+        case LESSEQ: return a <= b;
+        default: return a >= b;
+    }
+}
+
+// LOADLOCAL a, STASH, SAVESCOPE, (LOADLOCAL b | PUSHCONST n), UNSTASH, operation: pushes a op b.
+bool binary(machine& vm, const fusedrun& run) {
+    const variable* left = numberoperand(vm, run.name);
+    if (left == nullptr) return false;
+    variable constant;
+    const variable* right = &constant;
+    if (run.right.kind == instruction::operand::name) {
+        right = numberoperand(vm, run.right.nameoperand());
+        if (right == nullptr) return false;
+    } else if (run.right.kind == instruction::operand::integer) {
+        constant.identifier = vtype::builtin_int;
+        constant.intval = run.right.integer;
+    } else {
+        constant.identifier = vtype::builtin_float;
+        constant.floatval = run.right.real;
+    }
+
+    variable* result = nullptr;
+    byte opcode = run.opcode;
+    if (opcode <= DIV) {
+        if (left->identifier == vtype::builtin_float || right->identifier == vtype::builtin_float) {
+            result = vm.newfloat(arithmetic(left->getfloat(), right->getfloat(), opcode));
+        } else {
+            // Single precision, truncated toward zero; the faults are left to the instructions.
+            auto a = static_cast<float>(left->intval);
+            auto b = static_cast<float>(right->intval);
+            if (opcode == DIV && b == 0) return false;
+            float value = arithmetic(a, b, opcode);
+            if (!(value > -2147483904.0f && value < 2147483648.0f)) return false;
+            result = vm.newint(static_cast<std::int32_t>(value));
+        }
+    } else if (opcode == EQUAL) {
+        result = vm.newint(*right == *left ? 1 : 0);
+    } else {
+        result = vm.newint(compare(left->getfloat(), right->getfloat(), opcode) ? 1 : 0);
+    }
+    vm.savlvar = vm.databasestack.back();
+    vm.pushfresh(result);
+    return true;
+}
+
+// The value on top of the data stack, then SAVESCOPE, PUSHCONST CLASS, STORELOCAL x, PTRLOCAL x,
+// ENTERTOP, LOADATTR "set", CALL 1, LEAVE: x holds a fresh object that takes the value's fields.
+bool assignment(machine& vm, const fusedrun& run) {
+    if (vm.datastack.empty()) return false;
+    variable* value = vm.datastack.back();
+    bool copied = isvaluekind(value->identifier);
+    if (copied && !vm.copiesalone(*value)) return false;
+
+    scope& current = vm.databasestack.back();
+    bool rootstore = vm.callstack.size() == 1;
+    // PTRLOCAL finds the new object when the program root holds the name only through this store.
+    bool foundfresh = rootstore ? vm.callstack.back() == vm.progroot : vm.findmember(*vm.progroot, run.name) == nullptr;
+    bool wasfresh = value->fresh;
+    value->fresh = false;
+    vm.datastack.pop_back();
+    vm.savlvar = current;
+
+    variable* holder = nullptr;
+    if (wasfresh && foundfresh) {
+        // Nothing else holds the value: it becomes the new object, which would have been made now and
+        // given every field of the value.
+        holder = value;
+        holder->serial = vm.values.reserve(1);
+    } else {
+        holder = vm.values.make();
+        holder->identifier = vtype::custom_class;
+        holder->name = run.name;
+    }
+    current.set(run.name, holder);
+    if (rootstore) vm.setmember(*vm.callstack.back(), run.name, holder);
+    variable* target = findlocal(vm, run.name);  // found: the name is in the current scope now
+    vm.assign(*target, *value);
+    if (copied && target->attributes.islazy()) {
+        // The pointer's set assigns from a copy of the value, whose fresh methods have serials of their own.
+        methodkind kind = target->attributes.kind();
+        target->attributes.makelazy(kind, true, vm.values.reserve(vm.methods.of(kind).entries.size()));
+    }
+    return true;
+}
+
+// LOADLOCAL o, ENTERTOP, LOADATTR m, RESTORESCOPE, STASH, where o and its member m are held by reference
+// (no copies): o is entered with the saved scope, and m, bound to o, waits on the memory stack.
+bool methodcall(machine& vm, const fusedrun& run) {
+    variable* object = findlocal(vm, run.name);
+    if (object == nullptr || isvaluekind(object->identifier) || !vm.savlvar) return false;
+    variable* method = vm.findmember(*object, run.member);
+    if (method == nullptr || isvaluekind(method->identifier)) return false;
+    object->name = run.name;
+    object->fresh = false;
+    vm.callstack.push_back(object);
+    vm.databasestack.push_back(*vm.savlvar);
+    method->self = object;
+    method->name = run.member;
+    method->fresh = false;
+    vm.memory.push_back(method);
+    return true;
+}
+
+}  // namespace
+
+bool runfused(machine& vm, const fusedrun& run) {
+    if (!framesready(vm)) return false;
+    switch (run.form) {
+        case fusedrun::shape::assignment: return assignment(vm, run);
+        case fusedrun::shape::binary: return binary(vm, run);
+        default: return methodcall(vm, run);
+    }
+}
+
+}  // namespace V4VM

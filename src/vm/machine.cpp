@@ -1,0 +1,123 @@
+#include "vm/machine.hpp"
+
+#include "vm/calls.hpp"
+#include "vm/diagnostics.hpp"
+
+namespace V4VM {
+
+machine::machine() = default;
+
+machine::~machine() = default;
+
+vname machine::argname(std::size_t index) {
+    while (argnames.size() <= index) argnames.push_back(names.intern("arg" + std::to_string(argnames.size())));
+    return argnames[index];
+}
+
+void machine::startmachine() {
+    databasestack.emplace_back();
+    progroot = values.make();
+    progroot->identifier = vtype::builtin_func;
+    progroot->name = name("PROGRAM_ROOT");
+    callstack.push_back(progroot);
+    calltrace.push_back(progroot);
+    globalvars[name("progroot").key()] = progroot;
+}
+
+void machine::loadprogram(const std::vector<byte>& program) {
+    codestack.insert(codestack.begin(), frame{code.load(program)});
+}
+
+int machine::run() {
+    int status = 1;
+    try {
+        rununtil(0);
+        status = reportfinish(*this);
+    } catch (const programfinished&) {
+        status = reportfinish(*this);
+    } catch (const vmerror& failure) {
+        reporterror(*this, failure);
+    }
+    files.closeall();
+    return status;
+}
+
+variable* machine::poprawtop() {
+    if (datastack.empty()) error("Data stack is empty.");
+    variable* top = datastack.back();
+    top->fresh = false;
+    datastack.pop_back();
+    return top;
+}
+
+namespace {
+bool isvaluekind(vtype type) {
+    return type == vtype::builtin_int || type == vtype::builtin_float || type == vtype::builtin_string ||
+           type == vtype::builtin_pntr;
+}
+}  // namespace
+
+variable* machine::gettopvar() {
+    if (datastack.empty()) error("Data stack is empty.");
+    variable* top = takevar(datastack.back());
+    datastack.pop_back();
+    return top;
+}
+
+variable* machine::takevar(variable* top) {
+    if (top->fresh && isvaluekind(top->identifier) && copiesalone(*top)) {
+        // Nothing else holds the top, so no one can tell it from the copy getvar would make: it only
+        // takes the copy's serials.
+        top->fresh = false;
+        top->serial = values.reserve(1);
+        if (top->attributes.islazy()) {
+            methodkind kind = top->attributes.kind();
+            top->attributes.makelazy(kind, true, values.reserve(methods.of(kind).entries.size()));
+        }
+        return top;
+    }
+    top->fresh = false;
+    return getvar(top);
+}
+
+void machine::pushfetched(variable* value, vname name) {
+    variable* fetched = getvar(value);
+    fetched->name = name;
+    if (fetched != value)
+        pushfresh(fetched);
+    else
+        push(fetched);
+}
+
+namespace {
+
+// Whether copying `value` certainly ends without "Nesting too deep.": then only the copy's identity
+// (and its serial, which orders it among values made later, but never among those made before) tells
+// it from the value, and the copy can be skipped where it would only be read and dropped.
+bool copiesflat(machine& vm, const variable& value) {
+    if (value.self != nullptr || !value.dictval().empty()) return false;
+    bool flat = true;
+    vm.foreachmademember(value, [&flat](const variable* member) {
+        if (member->self != nullptr || !member->attributes.empty() || !member->dictval().empty()) flat = false;
+    });
+    return flat;
+}
+
+}  // namespace
+
+variable* machine::popforreading() {
+    variable* top = poprawtop();
+    return copiesflat(*this, *top) ? top : getvar(top);
+}
+
+scope& machine::currentscope() {
+    if (databasestack.empty()) integritycheck(*this);
+    return databasestack.back();
+}
+
+variable* machine::currentobject() {
+    if (callstack.empty()) integritycheck(*this);
+    return callstack.back();
+}
+
+}  // namespace V4VM

@@ -1,0 +1,174 @@
+#pragma once
+
+#include <absl/container/flat_hash_map.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/machinereporting.hpp"
+#include "vm/code.hpp"
+#include "vm/collector.hpp"
+#include "vm/diagnostics.hpp"
+#include "vm/files.hpp"
+#include "vm/heap.hpp"
+#include "vm/methods.hpp"
+#include "vm/names.hpp"
+#include "vm/scope.hpp"
+#include "vm/value.hpp"
+
+namespace V4VM {
+
+// A running code body: its bytes and the offset of the next byte to execute; the bytes not yet
+// executed are those from `next` on. `hint` is the index of the decoded instruction expected there.
+// `current` is the offset of the instruction running (or that ran last), and `callee` the function a
+// call entered the body for (null for the program and for the bodies of IF, WHILE and FOR): where an
+// error report finds the source line and the chain of calls.
+struct frame {
+    const codeblock* body;
+    variable* callee = nullptr;
+    std::size_t next = 0;
+    std::size_t hint = 0;
+    std::size_t current = 0;
+};
+
+// Most code bodies that may be running at once, the program's included ("Too many nested calls.").
+inline constexpr std::size_t maxcodebodies = 10000;
+
+// The machine: every piece of its state, owned here and nowhere else. A fresh machine is a reset one.
+// Stacks are vectors whose back is the top.
+class machine {
+public:
+    machine();
+    machine(const machine&) = delete;
+    machine& operator=(const machine&) = delete;
+    ~machine();
+
+    nametable names;
+    heap values;  // declared before everything that holds values, so that it is destroyed last
+    methodtables methods{names};
+    codecache code{names};
+    collector gc;
+    filetable files;
+
+    std::vector<variable*> datastack;
+    std::vector<variable*> callstack;      // entered objects; the program root at the bottom
+    std::vector<scope> databasestack;      // local scopes; the root scope at the bottom
+    scope lastdeldatabase;                 // the scope of the body that ended last
+    absl::flat_hash_map<const std::string*, variable*> globalvars;
+    std::vector<frame> codestack;          // running bodies; the program at the bottom
+    std::vector<variable*> calltrace;      // running functions, for the error report
+    std::vector<variable*> memory;         // STASH and UNSTASH
+    std::optional<scope> savlvar;          // only the newest saved scope is ever read
+    variable* progroot = nullptr;
+
+    // How the run's end is reported: quietly, and with the source positions of the program.
+    machinereporting reporting;
+
+    // The first steps of start-up: root scope, program root on callstack and calltrace, global
+    // "progroot". init() then gives the program root its built-ins.
+    void startmachine();
+    void init();
+    // Makes `program` (bytes in execution order) the body at the bottom of the code stack.
+    void loadprogram(const std::vector<byte>& program);
+    // Runs until the program finishes or fails, prints the finish line or the error report, closes
+    // the program's files and returns the exit status.
+    int run();
+
+    // One cycle: the integrity check, then one instruction of the top body, or leaving it when it
+    // has ended.
+    void execcycle();
+    // Cycles until the code stack is back to `depth` bodies: the body pushed last has ended.
+    void rununtil(std::size_t depth);
+
+    vname name(std::string_view text) { return names.intern(text); }
+    vname argname(std::size_t index);  // "arg0", "arg1", ...
+
+    // Names the machine itself uses.
+    const vname selfname = names.intern("self");
+    const vname initname = names.intern("init");
+    const vname elementname = names.intern("ELEMENT");
+
+    // Fresh heap values.
+    variable* getallocvar(vtype type = vtype::none);  // with its kind's methods for the four method kinds
+    variable* newint(std::int32_t value);
+    variable* newfloat(float value);
+    variable* newstring(text value);
+    variable* newstring(std::string_view value) { return newstring(text(value)); }
+    variable* newlist(std::vector<variable*> elements = {});
+    void attachmethods(variable& target, methodkind kind);
+
+    // The value to use when `value` is fetched: a copy for the value kinds, the value itself otherwise.
+    variable* getvar(variable* value);
+    variable* getcopy(variable* value);
+    // Whether a copy of `value` is the value with new serials and nothing else: no member, receiver
+    // or dictionary entry is met on the way.
+    bool copiesalone(const variable& value) {
+        if (value.self != nullptr) return false;
+        if (value.more == nullptr && value.attributes.empty()) return true;
+        return copiesalonewithmembers(value);
+    }
+    variable* getpointer(variable* value);
+    // `target` = `source` with every field but identity (the ASSIGN instruction, a pointer's set).
+    void assign(variable& target, const variable& source);
+
+    // Members, built-in methods included.
+    variable* findmember(variable& owner, vname name);  // null when absent
+    void setmember(variable& owner, vname name, variable* value);
+    bool hasmembers(const variable& owner) const { return !owner.attributes.empty(); }
+    // Calls visit(name) for every member name, in no particular order.
+    template <typename visitor>
+    void foreachmembername(const variable& owner, visitor&& visit) const;
+    // Every member that exists as an object, for the collector.
+    template <typename visitor>
+    void foreachmademember(const variable& owner, visitor&& visit);
+
+    variable* poprawtop();       // "Data stack is empty." when there is nothing to pop
+    variable* gettopvar();       // the top through getvar
+    // getvar(top) for the top of the data stack about to be popped: the top itself when nothing
+    // else holds it.
+    variable* takevar(variable* top);
+    variable* popforreading();   // gettopvar for a value only read and dropped (see machine.cpp)
+    void push(variable* value) { datastack.push_back(value); }
+    // Pushes a value that nothing else holds (see variable::fresh).
+    void pushfresh(variable* value) {
+        value->fresh = true;
+        datastack.push_back(value);
+    }
+    // Pushes getvar(value) under `name`.
+    void pushfetched(variable* value, vname name);
+    scope& currentscope();
+    variable* currentobject();
+
+private:
+    void cycle();
+    void execinstruction(frame& top);
+    bool copiesalonewithmembers(const variable& value);
+
+    std::vector<vname> argnames;
+};
+
+template <typename visitor>
+void machine::foreachmembername(const variable& owner, visitor&& visit) const {
+    if (owner.attributes.islazy()) {
+        const methodtable& table = methods.of(owner.attributes.kind());
+        for (std::uint8_t index : table.inkeyorder) visit(table.entries[index].name);
+    } else if (const membermap* plain = owner.attributes.plain()) {
+        for (const auto& [key, member] : *plain) visit(key);
+    }
+}
+
+template <typename visitor>
+void machine::foreachmademember(const variable& owner, visitor&& visit) {
+    if (owner.attributes.islazy()) {
+        std::size_t count = methods.of(owner.attributes.kind()).entries.size();
+        for (std::size_t index = 0; index < count; ++index)
+            if (variable* made = methods.ifmade(values, owner.attributes, index)) visit(made);
+    } else if (const membermap* plain = owner.attributes.plain()) {
+        for (const auto& [key, member] : *plain) visit(member);
+    }
+}
+
+}  // namespace V4VM

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <absl/container/flat_hash_map.h>
+#include <absl/hash/hash.h>
+
+#include <cstdint>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "vm/names.hpp"
+
+namespace V4VM {
+
+class variable;
+class machine;
+
+struct namehash {
+    std::size_t operator()(vname name) const { return absl::Hash<const void*>()(name.key()); }
+};
+using membermap = absl::flat_hash_map<vname, variable*, namehash>;
+
+// The members in the order of their names' texts, the order in which a copy makes its members.
+std::vector<std::pair<vname, variable*>> inorder(const membermap& members);
+
+// The kinds of values that carry built-in methods, each with one table of them (see methods.hpp).
+enum class methodkind : std::uint8_t { string, list, dict, pntr };
+
+// A value's members. Strings, lists, dictionaries and pointers each carry their kind's built-in
+// methods, and most such values are temporaries whose methods are never touched; so a value whose
+// members are still exactly its kind's untouched methods holds only a note of which methods they are
+// and which creation serials they were given. A method is made the first time it is fetched, with
+// its reserved serial, and every value that shares the note finds the same object through the heap
+// (as every holder of an assigned member map shares the same method objects). Any other change
+// turns the note into an ordinary map first.
+class memberset {
+public:
+    memberset() = default;
+    memberset(const memberset& other);
+    memberset& operator=(const memberset& other);
+    memberset(memberset&& other) noexcept : word(other.word) { other.word = 0; }
+    memberset& operator=(memberset&& other) noexcept;
+    ~memberset() { clear(); }
+
+    bool empty() const { return word == 0 || (!islazy() && plain()->empty()); }
+    bool islazy() const { return (word & 1) != 0; }
+
+    // The note: kind, whether serials follow the names' order (a copy) or the table's order (a fresh
+    // value), and the first reserved serial.
+    void makelazy(methodkind kind, bool bykey, std::uint64_t firstserial);
+    methodkind kind() const { return static_cast<methodkind>(word >> 1 & 3); }
+    bool bykey() const { return (word >> 3 & 1) != 0; }
+    std::uint64_t firstserial() const { return word >> 4; }
+
+    // Ordinary members; only when not lazy. Null when there are none.
+    membermap* plain() const { return islazy() ? nullptr : reinterpret_cast<membermap*>(word); }
+    membermap& plainforwriting();
+
+    void clear() {
+        if (word != 0) release();
+    }
+
+private:
+    void release();
+
+    // One word: 0 for no members, a note with its lowest bit set, or the address of a map.
+    std::uint64_t word = 0;
+};
+
+}  // namespace V4VM

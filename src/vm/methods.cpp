@@ -1,0 +1,121 @@
+#include "vm/methods.hpp"
+
+#include <algorithm>
+#include <numeric>
+
+#include "vm/heap.hpp"
+#include "vm/natives.hpp"
+
+namespace V4VM {
+
+namespace {
+
+struct methoddef {
+    const char* name;
+    mfuncptr native;
+    vtype shape;
+};
+
+methodtable maketable(nametable& names, std::initializer_list<methoddef> methods) {
+    methodtable table;
+    for (const methoddef& method : methods) table.entries.push_back({names.intern(method.name), method.native, method.shape});
+    table.inkeyorder.resize(table.entries.size());
+    std::iota(table.inkeyorder.begin(), table.inkeyorder.end(), 0);
+    std::sort(table.inkeyorder.begin(), table.inkeyorder.end(), [&](std::uint8_t a, std::uint8_t b) {
+        return table.entries[a].name.str() < table.entries[b].name.str();
+    });
+    table.keyposition.resize(table.entries.size());
+    for (std::size_t place = 0; place < table.inkeyorder.size(); ++place)
+        table.keyposition[table.inkeyorder[place]] = static_cast<std::uint8_t>(place);
+    return table;
+}
+
+}  // namespace
+
+std::uint64_t methodtable::serialof(const memberset& members, std::size_t index) const {
+    return members.firstserial() + (members.bykey() ? keyposition[index] : index);
+}
+
+int methodtable::find(vname name) const {
+    for (std::size_t index = 0; index < entries.size(); ++index)
+        if (entries[index].name == name) return static_cast<int>(index);
+    return -1;
+}
+
+methodtables::methodtables(nametable& names) {
+    using namespace builtin;
+    constexpr vtype function = vtype::custom_func;
+    constexpr vtype module = vtype::builtin_module;
+    tables[static_cast<std::size_t>(methodkind::string)] = maketable(names, {{"get", strget, module}});
+    tables[static_cast<std::size_t>(methodkind::list)] = maketable(names, {
+        {"get", Lgetatindex, function},
+        {"set", Lsetatindex, function},
+        {"append", Lappend, function},
+        {"contains", Lcontains, function},
+        {"find", Lfind, function},
+        {"remove", Lerase, function},
+        {"size", Lsize, module},
+    });
+    tables[static_cast<std::size_t>(methodkind::dict)] = maketable(names, {
+        {"get", Dgetindex, function},
+        {"set", Dsetindex, function},
+        {"contains", Dcontains, function},
+        {"keys", Dgetkeys, function},
+        {"values", Dgetvalues, function},
+        {"size", Dsize, module},
+    });
+    tables[static_cast<std::size_t>(methodkind::pntr)] = maketable(names, {{"get", pntrget, module}, {"set", pntrset, module}});
+}
+
+void methodtables::attach(heap& values, variable& target, methodkind kind) const {
+    const methodtable& table = of(kind);
+    if (target.attributes.empty()) {
+        target.attributes.makelazy(kind, false, values.reserve(table.entries.size()));
+        return;
+    }
+    // Not met on the machine's own paths, which attach to fresh values only; kept exact anyway.
+    makeplain(values, target.attributes);
+    for (const methodtable::entry& method : table.entries) {
+        variable* made = values.make();
+        made->identifier = method.shape;
+        made->ismodule = true;
+        made->setmodulefunc(method.native);
+        target.attributes.plainforwriting()[method.name] = made;
+    }
+}
+
+variable* methodtables::ifmade(heap& values, const memberset& members, std::size_t index) const {
+    auto found = values.lazymethods.find(of(members.kind()).serialof(members, index));
+    return found == values.lazymethods.end() ? nullptr : found->second;
+}
+
+variable* methodtables::materialize(heap& values, const memberset& members, std::size_t index) const {
+    const methodtable& table = of(members.kind());
+    std::uint64_t serial = table.serialof(members, index);
+    auto [place, fresh] = values.lazymethods.try_emplace(serial, nullptr);
+    if (!fresh) return place->second;
+    try {
+        variable* made = values.makewithserial(serial);
+        made->identifier = table.entries[index].shape;
+        made->ismodule = true;
+        made->setmodulefunc(table.entries[index].native);
+        made->lazymethod = true;
+        place->second = made;
+        return made;
+    } catch (...) {
+        values.lazymethods.erase(serial);
+        throw;
+    }
+}
+
+void methodtables::makeplain(heap& values, memberset& members) const {
+    if (!members.islazy()) return;
+    const methodtable& table = of(members.kind());
+    membermap plain;
+    for (std::size_t index = 0; index < table.entries.size(); ++index)
+        plain[table.entries[index].name] = materialize(values, members, index);
+    members.clear();
+    members.plainforwriting() = std::move(plain);
+}
+
+}  // namespace V4VM

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "vm/members.hpp"
+#include "vm/names.hpp"
+#include "vm/value.hpp"
+
+namespace V4VM {
+
+class heap;
+
+// The built-in methods of one kind of value, shared by every value of that kind.
+struct methodtable {
+    struct entry {
+        vname name;
+        mfuncptr native;
+        vtype shape;  // custom_func or builtin_module: the two shapes of a native function value
+    };
+    std::vector<entry> entries;                // in the order a fresh value attaches them
+    std::vector<std::uint8_t> keyposition;     // each entry's place in the order of the names
+    std::vector<std::uint8_t> inkeyorder;      // the entries' indices in the order of the names
+
+    // The serial reserved for entry `index` of a value whose note is `members`.
+    std::uint64_t serialof(const memberset& members, std::size_t index) const;
+    // The entry of that name, or -1.
+    int find(vname name) const;
+};
+
+// The four tables, and the making of a method the first time it is fetched.
+class methodtables {
+public:
+    explicit methodtables(nametable& names);
+
+    const methodtable& of(methodkind kind) const { return tables[static_cast<std::size_t>(kind)]; }
+
+    // Gives `target` its kind's methods, reserving their serials now as if they were made now.
+    void attach(heap& values, variable& target, methodkind kind) const;
+    // The method object of entry `index` of the note, made with its reserved serial if not yet made.
+    variable* materialize(heap& values, const memberset& members, std::size_t index) const;
+    // That object if it was made already, else null.
+    variable* ifmade(heap& values, const memberset& members, std::size_t index) const;
+    // Turns a note into an ordinary map of every method, each made.
+    void makeplain(heap& values, memberset& members) const;
+
+private:
+    std::array<methodtable, 4> tables;
+};
+
+}  // namespace V4VM

@@ -1,0 +1,75 @@
+#include "vm/text.hpp"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+namespace V4VM {
+
+text::shared* text::allocate(std::size_t capacity) {
+    void* memory = std::malloc(sizeof(shared) + capacity);
+    if (memory == nullptr) throw std::bad_alloc();
+    return new (memory) shared{1, 0, capacity};
+}
+
+text::text(std::string_view bytes) {
+    if (bytes.empty()) return;
+    buffer = allocate(bytes.size());
+    std::memcpy(buffer->bytes(), bytes.data(), bytes.size());
+    buffer->used = length = bytes.size();
+}
+
+text::text(const text& other) : buffer(other.buffer), length(other.length) {
+    if (buffer) ++buffer->refs;
+}
+
+text::text(text&& other) noexcept : buffer(other.buffer), length(other.length) {
+    other.buffer = nullptr;
+    other.length = 0;
+}
+
+text& text::operator=(const text& other) {
+    if (other.buffer) ++other.buffer->refs;
+    release();
+    buffer = other.buffer;
+    length = other.length;
+    return *this;
+}
+
+text& text::operator=(text&& other) noexcept {
+    if (this != &other) {
+        release();
+        buffer = other.buffer;
+        length = other.length;
+        other.buffer = nullptr;
+        other.length = 0;
+    }
+    return *this;
+}
+
+text::~text() { release(); }
+
+void text::release() {
+    if (buffer && --buffer->refs == 0) std::free(buffer);
+    buffer = nullptr;
+}
+
+text text::append(std::string_view more) const {
+    if (more.empty()) return *this;
+    text result;
+    std::size_t total = length + more.size();
+    if (buffer && buffer->used == length && buffer->capacity >= total) {
+        result.buffer = buffer;
+        ++buffer->refs;
+    } else {
+        // Room to grow: a text built by repeated concatenation is copied a logarithmic number of times.
+        result.buffer = allocate(total + total / 2);
+        if (length) std::memcpy(result.buffer->bytes(), buffer->bytes(), length);
+    }
+    std::memcpy(result.buffer->bytes() + length, more.data(), more.size());
+    result.buffer->used = result.length = total;
+    return result;
+}
+
+
+}  // namespace V4VM

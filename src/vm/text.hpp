@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace V4VM {
+
+// The bytes of a string value. Strings are copied far more often than they are built (every fetch of
+// a string is a copy), so copies share one buffer. A buffer is never changed below the length of any
+// text that uses it; a concatenation onto the text that ends at the buffer's used end writes into the
+// free space after it, so that building a long string piece by piece costs time in proportion to its
+// length, not to its square.
+class text {
+public:
+    text() = default;
+    explicit text(std::string_view bytes);
+    text(const text& other);
+    text(text&& other) noexcept;
+    text& operator=(const text& other);
+    text& operator=(text&& other) noexcept;
+    ~text();
+
+    std::string_view view() const { return buffer ? std::string_view(buffer->bytes(), length) : std::string_view(); }
+    std::string str() const { return std::string(view()); }
+    std::size_t size() const { return length; }
+    bool empty() const { return length == 0; }
+
+    // This text followed by `more`.
+    text append(std::string_view more) const;
+
+    // Bytes held by the buffer, counted once however many texts share it: only the text that ends at
+    // the buffer's used end reports them.
+    std::size_t payloadbytes() const {
+        return buffer && buffer->used == length ? sizeof(shared) + buffer->capacity : 0;
+    }
+
+private:
+    struct shared {
+        std::uint64_t refs;
+        std::size_t used;
+        std::size_t capacity;
+        char* bytes() { return reinterpret_cast<char*>(this + 1); }
+    };
+    static shared* allocate(std::size_t capacity);
+    void release();
+
+    shared* buffer = nullptr;
+    std::size_t length = 0;
+};
+
+}  // namespace V4VM

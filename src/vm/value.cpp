@@ -1,0 +1,235 @@
+#include "vm/value.hpp"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <limits>
+
+#include "vm/code.hpp"
+#include "vm/diagnostics.hpp"
+
+namespace V4VM {
+
+namespace {
+
+std::int32_t readint(const std::string& text) {
+    const char* start = text.c_str();
+    char* end = nullptr;
+    errno = 0;
+    long long value = std::strtoll(start, &end, 10);
+    if (end == start) error("Not a number: " + text);
+    if (errno == ERANGE || value < std::numeric_limits<std::int32_t>::min() ||
+        value > std::numeric_limits<std::int32_t>::max())
+        error("Number out of range: " + text);
+    return static_cast<std::int32_t>(value);
+}
+
+float readfloat(const std::string& text) {
+    const char* start = text.c_str();
+    char* end = nullptr;
+    errno = 0;
+    float value = std::strtof(start, &end);
+    if (end == start) error("Not a number: " + text);
+    if (errno == ERANGE && std::isinf(value)) error("Number out of range: " + text);
+    return value;
+}
+
+std::string floattext(float value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%f", static_cast<double>(value));
+    return text;
+}
+
+// The lists and dictionaries whose text is being built, outermost first: an inner occurrence of one
+// of them prints as "[...]".
+class printing {
+public:
+    bool open(const variable* container) const {
+        for (const variable* at : containers)
+            if (at == container) return true;
+        return false;
+    }
+    void enter(const variable* container) {
+        if (containers.size() >= static_cast<std::size_t>(maxnesting)) error("Nesting too deep.");
+        containers.push_back(container);
+    }
+    void leave() { containers.pop_back(); }
+
+private:
+    std::vector<const variable*> containers;
+};
+
+std::string closebrackets(std::string text) {
+    if (text.size() > 1) text.resize(text.size() - 2);  // the last ", "
+    return text + "]";
+}
+
+std::string textof(const variable& value, bool quote, printing& open) {
+    switch (value.identifier) {
+        case vtype::builtin_string:
+            return quote ? "\"" + value.stringval.str() + "\"" : value.stringval.str();
+        case vtype::builtin_int:
+            return std::to_string(value.intval);
+        case vtype::builtin_float:
+            return floattext(value.floatval);
+        case vtype::builtin_list: {
+            if (open.open(&value)) return "[...]";
+            open.enter(&value);
+            std::string text = "[";
+            for (const variable* element : value.listval()) text += textof(*element, true, open) + ", ";
+            open.leave();
+            return closebrackets(std::move(text));
+        }
+        case vtype::builtin_dict: {
+            if (open.open(&value)) return "[...]";
+            open.enter(&value);
+            std::string text = "[";
+            for (const auto& [key, element] : value.dictval())
+                text += textof(*key, true, open) + ": " + textof(*element, true, open) + ", ";
+            open.leave();
+            return closebrackets(std::move(text));
+        }
+        default:
+            return "None";
+    }
+}
+
+const std::vector<variable*> nolist;
+const dictmap nodict;
+
+}  // namespace
+
+const std::string& typetext(vtype type) {
+    static const std::string texts[] = {
+        "",
+        "BUILTIN_INT",
+        "BUILTIN_FLOAT",
+        "BUILTIN_STRING",
+        "BUILTIN_LIST",
+        "BUILTIN_DICT",
+        "BUILTIN_PNTR",
+        "CUSTOM_FUNC",
+        "CUSTOM_CLASS",
+        "BUILTIN_MODULE",
+        "BUILTIN_CLASS",
+        "BUILTIN_FUNC",
+    };
+    return texts[static_cast<std::size_t>(type)];
+}
+
+bool bycreation::operator()(const variable* a, const variable* b) const {
+    if (a->serial != b->serial) return a->serial < b->serial;
+    return std::less<const variable*>()(a, b);
+}
+
+variable::variable(const variable& other)
+    : identifier(other.identifier),
+      ismodule(other.ismodule),
+      alreadycopied(other.alreadycopied),
+      reference(other.reference),
+      name(other.name),
+      self(other.self),
+      attributes(other.attributes),
+      intval(other.intval),
+      floatval(other.floatval),
+      stringval(other.stringval),
+      more(other.more ? std::make_unique<aggregate>(*other.more) : nullptr),
+      target(other.target) {}
+
+variable& variable::operator=(const variable& other) {
+    if (this == &other) return *this;
+    identifier = other.identifier;
+    name = other.name;
+    ismodule = other.ismodule;
+    attributes = other.attributes;
+    self = other.self;
+    intval = other.intval;
+    floatval = other.floatval;
+    stringval = other.stringval;
+    if (other.more)
+        more = std::make_unique<aggregate>(*other.more);
+    else
+        more.reset();
+    reference = other.reference;
+    target = other.target;
+    return *this;
+}
+
+aggregate& variable::payload() {
+    if (!more) more = std::make_unique<aggregate>();
+    return *more;
+}
+
+const std::vector<variable*>& variable::listval() const { return more ? more->listval : nolist; }
+std::vector<variable*>& variable::listval() { return payload().listval; }
+const dictmap& variable::dictval() const { return more ? more->dictval : nodict; }
+dictmap& variable::dictval() { return payload().dictval; }
+std::map<std::string, std::shared_ptr<filestream>>& variable::moduleparams() { return payload().moduleparams; }
+
+std::int32_t variable::getint() const {
+    switch (identifier) {
+        case vtype::builtin_int:
+            return intval;
+        case vtype::builtin_float:
+            // Checked in double: every float is exact there, and the cast must stay defined.
+            if (std::isnan(floatval) || static_cast<double>(floatval) <= -2147483649.0 ||
+                static_cast<double>(floatval) >= 2147483648.0)
+                error("Number out of range: " + floattext(floatval));
+            return static_cast<std::int32_t>(floatval);
+        case vtype::builtin_string:
+            return readint(stringval.str());
+        default:
+            error("Unsupported type: " + typetext(identifier));
+    }
+}
+
+float variable::getfloat() const {
+    switch (identifier) {
+        case vtype::builtin_int:
+            return static_cast<float>(intval);
+        case vtype::builtin_float:
+            return floatval;
+        case vtype::builtin_string:
+            return readfloat(stringval.str());
+        default:
+            error("Unsupported type: " + typetext(identifier));
+    }
+}
+
+std::string variable::getstring(bool quote) const {
+    printing open;
+    return textof(*this, quote, open);
+}
+
+bool variable::operator==(const variable& other) const {
+    auto isnumber = [](vtype type) { return type == vtype::builtin_int || type == vtype::builtin_float; };
+    if (identifier != other.identifier)
+        return isnumber(identifier) && isnumber(other.identifier) && getfloat() == other.getfloat();
+    switch (identifier) {
+        case vtype::builtin_int:
+        case vtype::builtin_float:
+            return getfloat() == other.getfloat();
+        case vtype::builtin_string:
+            return stringval.view() == other.stringval.view();
+        case vtype::builtin_list:
+            return listval() == other.listval();
+        case vtype::builtin_dict: {
+            const dictmap& mine = dictval();
+            const dictmap& theirs = other.dictval();
+            return mine.size() == theirs.size() &&
+                   std::equal(mine.begin(), mine.end(), theirs.begin(),
+                              [](const auto& a, const auto& b) { return a.first == b.first && a.second == b.second; });
+        }
+        case vtype::custom_func: {
+            std::span<const byte> mine = funccode() ? funccode()->bytes() : std::span<const byte>();
+            std::span<const byte> theirs = other.funccode() ? other.funccode()->bytes() : std::span<const byte>();
+            return std::equal(mine.begin(), mine.end(), theirs.begin(), theirs.end());
+        }
+        default:
+            return true;
+    }
+}
+
+}  // namespace V4VM

@@ -1,0 +1,135 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "vm/members.hpp"
+#include "vm/names.hpp"
+#include "vm/text.hpp"
+
+namespace V4VM {
+
+class machine;
+class scope;
+class codeblock;
+struct filestream;
+
+// Type identifiers. Only the texts of typetext() are ever printed or compared by a program.
+enum class vtype : std::uint8_t {
+    none,  // a fresh value whose creator has not set its type yet; its text is empty
+    builtin_int,
+    builtin_float,
+    builtin_string,
+    builtin_list,
+    builtin_dict,
+    builtin_pntr,
+    custom_func,
+    custom_class,
+    builtin_module,
+    builtin_class,
+    builtin_func,
+};
+
+// "BUILTIN_INT", "BUILTIN_FLOAT", ... and "" for vtype::none.
+const std::string& typetext(vtype type);
+
+// A native: the machine, the receiver (possibly null) and the arguments "arg0", "arg1", ...
+using mfuncptr = void (*)(machine& vm, variable* self, const scope& args);
+
+// Dictionary entries are ordered by the creation order of their key objects, so that every run of a
+// program lists a dictionary the same way.
+struct bycreation {
+    bool operator()(const variable* a, const variable* b) const;
+};
+using dictmap = std::map<variable*, variable*, bycreation>;
+
+// The payloads few values have, kept apart so that numbers, strings and functions stay small.
+struct aggregate {
+    std::vector<variable*> listval;
+    dictmap dictval;
+    std::map<std::string, std::shared_ptr<filestream>> moduleparams;
+};
+
+// The one runtime value class: every integer, float, string, list, dictionary, pointer, function,
+// class, instance, file object and the program root. Heap values are made by the machine's heap only.
+//
+// Every payload field survives a change of identifier (NOT and the logic instructions turn any value
+// into an integer in place, and a method bound to it still reads the old payload), so a value keeps
+// them all rather than one per kind.
+class variable {
+public:
+    vtype identifier = vtype::none;
+    bool ismodule : 1 = false;
+    bool alreadycopied : 1 = false;
+    bool lazymethod : 1 = false;  // a built-in method made when first used: the heap's table knows it
+    // Held by one entry of the data stack and nothing else, so that fetching it may hand it over
+    // instead of a copy (see machine::gettopvar); never copied.
+    bool fresh : 1 = false;
+    // Which of the three exclusive payloads the value holds (see below).
+    std::uint8_t reference : 2 = 0;
+    // The collection that last found this value reachable (see collector.cpp); never copied.
+    std::uint32_t collectionmark = 0;
+    // Creation order of a heap value (0 for values outside the heap); identity, never copied.
+    std::uint64_t serial = 0;
+    vname name;
+    variable* self = nullptr;
+    memberset attributes;
+    std::int32_t intval = 0;
+    float floatval = 0;
+    text stringval;
+    std::unique_ptr<aggregate> more;
+
+    variable() = default;
+    variable(const variable& other);             // every field but serial, collectionmark, lazymethod, fresh
+    variable& operator=(const variable& other);  // the same, and alreadycopied keeps its value
+    ~variable() = default;
+
+    // A pointer's target, a native function, or a bytecode function's body (null: the empty body;
+    // bodies live as long as the machine). A value holds at most one of them: each is set only on a
+    // fresh value, and only assignment, which copies all three, changes them later. So they share
+    // one field, and each reads as null on a value that holds another.
+    variable* pntrval() const { return reference == pointertarget ? target.pointer : nullptr; }
+    mfuncptr modulefunc() const { return reference == nativebody ? target.native : nullptr; }
+    const codeblock* funccode() const { return reference == bytecodebody ? target.body : nullptr; }
+    void setpntrval(variable* pointee) {
+        target.pointer = pointee;
+        reference = pointee ? pointertarget : notarget;
+    }
+    void setmodulefunc(mfuncptr native) {
+        target.native = native;
+        reference = native ? nativebody : notarget;
+    }
+    void setfunccode(const codeblock* body) {
+        target.body = body;
+        reference = body ? bytecodebody : notarget;
+    }
+
+    const std::vector<variable*>& listval() const;
+    std::vector<variable*>& listval();
+    const dictmap& dictval() const;
+    dictmap& dictval();
+    std::map<std::string, std::shared_ptr<filestream>>& moduleparams();
+
+    std::int32_t getint() const;
+    float getfloat() const;
+    std::string getstring(bool quote) const;
+    bool operator==(const variable& other) const;
+
+private:
+    enum : std::uint8_t { notarget, pointertarget, nativebody, bytecodebody };
+    union targets {
+        variable* pointer;
+        mfuncptr native;
+        const codeblock* body;
+    };
+    targets target{nullptr};
+    aggregate& payload();
+};
+
+// Deepest nesting that printing or copying a structure may reach ("Nesting too deep.").
+inline constexpr int maxnesting = 10000;
+
+}  // namespace V4VM

@@ -1,0 +1,225 @@
+// The machine's operations on values: making, fetching, copying, pointing to and assigning them, and
+// their members.
+#include <vector>
+
+#include "vm/diagnostics.hpp"
+#include "vm/machine.hpp"
+
+namespace V4VM {
+
+namespace {
+
+std::optional<methodkind> methodsof(vtype type) {
+    switch (type) {
+        case vtype::builtin_string: return methodkind::string;
+        case vtype::builtin_list: return methodkind::list;
+        case vtype::builtin_dict: return methodkind::dict;
+        case vtype::builtin_pntr: return methodkind::pntr;
+        default: return std::nullopt;
+    }
+}
+
+// One top-level copy and the copies it makes of what the source holds. Objects are marked while
+// their copy's members are made, so that a member met again stays shared, and a copy of an object
+// already being copied with exactly the same marks would repeat itself forever: the caller then
+// keeps the object itself.
+class copier {
+public:
+    explicit copier(machine& vm) : vm(vm) {}
+
+    variable* copy(variable* source) {
+        for (const activecopy& running : active)
+            if (running.source == source && running.markedatstart == markedcount) return source;
+        if (active.size() >= static_cast<std::size_t>(maxnesting)) error("Nesting too deep.");
+        active.push_back({source, markedcount});
+        std::size_t marksbefore = marked.size();
+
+        variable* result = vm.values.make();
+        vm.assign(*result, *source);
+        copymembers(*source, *result);
+        if (source->more && !source->more->dictval.empty()) {
+            dictmap entries;
+            for (const auto& [key, value] : source->more->dictval) {
+                variable* keycopy = copy(key);
+                variable* valuecopy = copy(value);
+                entries[keycopy] = valuecopy;
+            }
+            result->dictval() = std::move(entries);
+        } else if (result->more) {
+            result->more->dictval.clear();
+        }
+        if (source->self != nullptr && !source->alreadycopied) {
+            mark(source);
+            result->self = copy(source->self);
+        }
+
+        while (marked.size() > marksbefore) {
+            marked.back()->alreadycopied = false;
+            --markedcount;
+            marked.pop_back();
+        }
+        active.pop_back();
+        return result;
+    }
+
+private:
+    struct activecopy {
+        const variable* source;
+        std::size_t markedatstart;
+    };
+
+    void mark(variable* object) {
+        object->alreadycopied = true;
+        ++markedcount;
+        marked.push_back(object);
+    }
+
+    // Members in the order of their names: each a copy, unless already marked in this copy.
+    void copymembers(const variable& source, variable& result) {
+        const memberset& members = source.attributes;
+        if (members.islazy()) {
+            const methodtable& table = vm.methods.of(members.kind());
+            if (vm.copiesalone(source)) {
+                // Fresh methods copy as fresh methods: only their serials are new.
+                result.attributes.makelazy(members.kind(), true, vm.values.reserve(table.entries.size()));
+                return;
+            }
+            std::vector<std::pair<vname, variable*>> entries;
+            for (std::uint8_t index : table.inkeyorder)
+                entries.emplace_back(table.entries[index].name, vm.methods.materialize(vm.values, members, index));
+            result.attributes.clear();
+            membermap& copies = result.attributes.plainforwriting();
+            for (const auto& [key, member] : entries) copies[key] = member;
+            for (const auto& [key, member] : entries) copymember(key, member, copies);
+            return;
+        }
+        if (const membermap* plain = members.plain()) {
+            membermap& copies = result.attributes.plainforwriting();
+            for (const auto& [key, member] : inorder(*plain)) copymember(key, member, copies);
+        }
+    }
+
+    void copymember(vname key, variable* member, membermap& copies) {
+        if (member->alreadycopied) return;
+        variable* membercopy = copy(member);
+        copies[key] = membercopy;
+        mark(member);
+    }
+
+    machine& vm;
+    std::vector<activecopy> active;
+    std::vector<variable*> marked;
+    std::size_t markedcount = 0;
+};
+
+}  // namespace
+
+variable* machine::getallocvar(vtype type) {
+    variable* value = values.make();
+    if (auto kind = methodsof(type)) attachmethods(*value, *kind);
+    return value;
+}
+
+void machine::attachmethods(variable& target, methodkind kind) { methods.attach(values, target, kind); }
+
+variable* machine::newint(std::int32_t value) {
+    variable* result = values.make();
+    result->identifier = vtype::builtin_int;
+    result->intval = value;
+    return result;
+}
+
+variable* machine::newfloat(float value) {
+    variable* result = values.make();
+    result->identifier = vtype::builtin_float;
+    result->floatval = value;
+    return result;
+}
+
+variable* machine::newstring(text value) {
+    variable* result = values.make();
+    result->identifier = vtype::builtin_string;
+    values.notebytes(value.size());
+    result->stringval = std::move(value);
+    attachmethods(*result, methodkind::string);
+    return result;
+}
+
+variable* machine::newlist(std::vector<variable*> elements) {
+    variable* result = values.make();
+    result->identifier = vtype::builtin_list;
+    values.notebytes(elements.size() * sizeof(variable*));
+    if (!elements.empty()) result->listval() = std::move(elements);
+    attachmethods(*result, methodkind::list);
+    return result;
+}
+
+variable* machine::getvar(variable* value) {
+    switch (value->identifier) {
+        case vtype::builtin_int:
+        case vtype::builtin_float:
+        case vtype::builtin_string:
+        case vtype::builtin_pntr:
+            return getcopy(value);
+        default:
+            return value;
+    }
+}
+
+bool machine::copiesalonewithmembers(const variable& value) {
+    if (value.more && !value.more->dictval.empty()) return false;
+    const memberset& members = value.attributes;
+    if (!members.islazy()) return members.empty();
+    std::size_t count = methods.of(members.kind()).entries.size();
+    for (std::size_t index = 0; index < count; ++index)
+        if (methods.ifmade(values, members, index) != nullptr) return false;
+    return true;
+}
+
+variable* machine::getcopy(variable* value) {
+    if (copiesalone(*value)) {
+        variable* copy = values.make();
+        assign(*copy, *value);
+        if (copy->attributes.islazy()) {
+            methodkind kind = copy->attributes.kind();
+            copy->attributes.makelazy(kind, true, values.reserve(methods.of(kind).entries.size()));
+        }
+        return copy;
+    }
+    copier copies(*this);
+    return copies.copy(value);
+}
+
+variable* machine::getpointer(variable* value) {
+    variable* pointer = values.make();
+    pointer->identifier = vtype::builtin_pntr;
+    attachmethods(*pointer, methodkind::pntr);
+    pointer->setpntrval(value);
+    return pointer;
+}
+
+void machine::assign(variable& target, const variable& source) {
+    if (&target == &source) return;
+    if (source.more) values.notebytes(source.more->listval.size() * sizeof(variable*));
+    target = source;
+}
+
+variable* machine::findmember(variable& owner, vname name) {
+    const memberset& members = owner.attributes;
+    if (members.islazy()) {
+        int index = methods.of(members.kind()).find(name);
+        return index < 0 ? nullptr : methods.materialize(values, members, static_cast<std::size_t>(index));
+    }
+    if (const membermap* plain = members.plain()) {
+        auto found = plain->find(name);
+        if (found != plain->end()) return found->second;
+    }
+    return nullptr;
+}
+
+void machine::setmember(variable& owner, vname name, variable* value) {
+    if (owner.attributes.islazy()) methods.makeplain(values, owner.attributes);
+    owner.attributes.plainforwriting()[name] = value;
+}
+
+}  // namespace V4VM
