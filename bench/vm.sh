@@ -29,12 +29,12 @@ measure() {
         start=$EPOCHREALTIME
         (cd "$scratch" && /usr/bin/time -f %M -o "$scratch/rss" "$@" >"$scratch/output" 2>&1 </dev/null) || true
         end=$EPOCHREALTIME
-        times+=($(((${end/./} - ${start/./}) / 1000)))
+        times+=($((${end/./} - ${start/./})))
         kb=$(tail -n 1 "$scratch/rss")
         if ((kb > peak)); then peak=$kb; fi
     done
     median=$(printf '%s\n' "${times[@]}" | sort -n | sed -n "$((runs / 2 + 1))p")
-    awk -v ms="$median" -v kb="$peak" 'BEGIN { printf "%d %.1f\n", ms, kb / 1024 }'
+    awk -v us="$median" -v kb="$peak" 'BEGIN { printf "%.1f %.1f\n", us / 1000, kb / 1024 }'
 }
 
 # verdict A B BOUND: the ratio A / B, its bound and whether it is met.
@@ -63,12 +63,12 @@ for name in loop fib strings lists; do
 done
 
 # The scaling programs, written to the scratch folder.
-calls() {  # 10,000 calls of a one-line function after $1 other top-level names
-    awk -v names="$1" 'BEGIN {
+calls() {  # $2 + 1 calls of a one-line function (the while runs one pass more) after $1 other names
+    awk -v names="$1" -v bound="$2" 'BEGIN {
         for (n = 0; n < names; n++) print "g" n " = " n
         print "def f(a) { return a }"; print "i = 0"
-        print "while (i<9999) {"; print "    r = f(i)"; print "    i = (i+1)"; print "}"; print "i"
-    }' >"$scratch/calls$1.VKEX"
+        print "while (i<" bound ") {"; print "    r = f(i)"; print "    i = (i+1)"; print "}"; print "i"
+    }' >"$scratch/calls$1-$2.VKEX"
 }
 straight() {  # $1 lines of straight-line assignments
     awk -v lines="$1" 'BEGIN { for (n = 0; n < lines; n++) print "x" n " = (" n "+" n "*2)" }' \
@@ -84,15 +84,20 @@ big() {  # about 1 MB of function body after a division by $1; by 0 it fails bef
         print "}"
     }' >"$scratch/big$1.VKEX"
 }
-calls 0; calls 4000; straight 2000; straight 16000; loop 1000000; loop 10000000; big 0; big 1
+calls 0 9999; calls 0 0; calls 4000 9999; calls 4000 0; straight 2000; straight 16000; loop 1000000; loop 10000000; big 0; big 1
 
 # scale LABEL UNIT BOUND FIRST SECOND: the two figures (ms or MB) and their ratio against its bound.
 scale() { printf '%-42s %8s %-3s / %8s %-3s %s\n' "$1" "$4" "$2" "$5" "$2" "$(verdict "$4" "$5" "$3")"; }
 echo
 printf '%-42s %12s   %12s   %s\n' "scaling" "first" "second" " ratio (must reach)"
-read -r a _ < <(measure 3 "$vesk" "$scratch/calls4000.VKEX")
-read -r b _ < <(measure 3 "$vesk" "$scratch/calls0.VKEX")
-scale "10,000 calls: 4,000 names defined / none" ms 1.3 "$a" "$b"
+# The calls' own cost: the program with 10,000 calls less the same program with one.
+callcost() {
+    local with without
+    read -r with _ < <(measure 9 "$vesk" "$scratch/calls$1-9999.VKEX")
+    read -r without _ < <(measure 9 "$vesk" "$scratch/calls$1-0.VKEX")
+    awk -v a="$with" -v b="$without" 'BEGIN { printf "%.1f", (a > b ? a - b : 0) }'
+}
+scale "10,000 calls: 4,000 names defined / none" ms 1.3 "$(callcost 4000)" "$(callcost 0)"
 read -r a _ < <(measure 3 "$vesk" "$scratch/straight16000.VKEX")
 read -r b _ < <(measure 3 "$vesk" "$scratch/straight2000.VKEX")
 scale "straight-line: 16,000 lines / 2,000" ms 10 "$a" "$b"

@@ -1,12 +1,18 @@
 #include "main/run.hpp"
 
 #include <iostream>
+#include <string>
 
+#include "common/hexbytes.hpp"
 #include "vm/vm.hpp"
 
 void listcode(std::ostream& out, const std::vector<byte>& program) {
+    // Built as one text and written at once: a program of a megabyte lists three.
+    std::string listing;
+    listing.reserve(program.size() * 3);
+    for (auto b = program.rbegin(); b != program.rend(); ++b) appendhexbyte(listing, *b);
     out << std::hex;
-    for (auto b = program.rbegin(); b != program.rend(); ++b) out << static_cast<int>(*b) << ' ';
+    out.write(listing.data(), static_cast<std::streamsize>(listing.size()));
 }
 
 int runprogram(const std::vector<byte>& program, const machinereporting& reporting) {

@@ -27,7 +27,13 @@ public:
         names.foreachvalue([this](variable* value) { reach(value); });
     }
     void reach(const std::vector<variable*>& values) {
-        for (variable* value : values) reach(value);
+        // Long lists of numbers are the common large structure, and each element is a cache miss:
+        // the elements a few places ahead are fetched while the current one is marked.
+        constexpr std::size_t ahead = 8;
+        for (std::size_t at = 0; at < values.size(); ++at) {
+            if (at + ahead < values.size()) __builtin_prefetch(values[at + ahead]);
+            reach(values[at]);
+        }
     }
     // Iterative: structures may be nested far deeper than the C++ stack could follow.
     void drain() {

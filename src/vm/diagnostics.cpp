@@ -3,6 +3,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "common/hexbytes.hpp"
 #include "vm/errorplace.hpp"
 #include "vm/machine.hpp"
 
@@ -12,12 +13,13 @@ namespace {
 
 void dumpcode(machine& vm, std::ostream& out) {
     out << "Codestack: " << '\n';
-    out << std::hex;
     while (!vm.codestack.empty()) {
         const frame& body = vm.codestack.back();
         if (body.body != nullptr) {
             auto bytes = body.body->bytes();
-            for (std::size_t at = body.next; at < bytes.size(); ++at) out << static_cast<int>(bytes[at]) << ' ';
+            std::string dump;
+            for (std::size_t at = body.next; at < bytes.size(); ++at) appendhexbyte(dump, bytes[at]);
+            out << dump;
         }
         out << '\n' << "-------------------------" << '\n';
         vm.codestack.pop_back();

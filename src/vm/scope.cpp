@@ -57,6 +57,9 @@ void scope::destroy(node* at) {
 
 variable* scope::find(vname name) const {
     const void* key = name.key();
+    if (recent)
+        for (std::uint32_t at = 0; at < recent->count; ++at)
+            if (recent->entries[at].key == key) return recent->entries[at].value;
     for (const node* at = root; at != nullptr; at = before(key, at->key) ? at->left : at->right)
         if (at->key == key) return at->value;
     return nullptr;
@@ -64,6 +67,27 @@ variable* scope::find(vname name) const {
 
 void scope::set(vname name, variable* value) {
     const void* key = name.key();
+    if (recent == nullptr) {
+        recent = new recentwrites{1, 0, {}};
+    } else if (recent->refs > 1) {
+        auto* mine = new recentwrites(*recent);
+        mine->refs = 1;
+        --recent->refs;
+        recent = mine;
+    }
+    for (std::uint32_t at = 0; at < recent->count; ++at)
+        if (recent->entries[at].key == key) {
+            recent->entries[at].value = value;
+            return;
+        }
+    if (recent->count == recentwrites::capacity) {
+        for (const auto& [writtenkey, written] : recent->entries) settree(writtenkey, written);
+        recent->count = 0;
+    }
+    recent->entries[recent->count++] = {key, value};
+}
+
+void scope::settree(const void* key, variable* value) {
     std::uint32_t priority = priorityof(key);
 
     // Copies the path from the root down to where the key is or belongs. Nodes on the path that only

@@ -10,11 +10,13 @@ namespace V4VM {
 class variable;
 
 // A map from names to values that is persistent: a copy costs O(1) and shares every entry, and a
-// write costs O(log n) while every other copy keeps what it had. Every call, block and SAVESCOPE
-// copies a scope, and a program's root scope may hold thousands of names.
+// write costs at most O(log n) while every other copy keeps what it had. Every call, block and
+// SAVESCOPE copies a scope, and a program's root scope may hold thousands of names.
 //
 // A treap over the names' addresses with path copying; nodes are counted references. The order of
-// entries is never observable (scopes are only looked up), so it may follow addresses.
+// entries is never observable (scopes are only looked up), so it may follow addresses. The latest
+// writes wait in a small shared array in front of the treap: a loop body that writes the same few
+// names on every pass, in a copy of a scope of thousands, then copies only that array.
 class scope {
     struct node {
         std::uint32_t refs;
@@ -25,38 +27,59 @@ class scope {
         node* right;
     };
 
+    // Writes not yet in the treap, the latest for each name; they hide the treap's entries.
+    struct recentwrites {
+        static constexpr std::uint32_t capacity = 8;
+        std::uint32_t refs;
+        std::uint32_t count;
+        struct entry {
+            const void* key;
+            variable* value;
+        } entries[capacity];
+    };
+
 public:
     scope() = default;
-    scope(const scope& other) : root(other.root) {
+    scope(const scope& other) : root(other.root), recent(other.recent) {
         if (root) ++root->refs;
+        if (recent) ++recent->refs;
     }
-    scope(scope&& other) noexcept : root(other.root) { other.root = nullptr; }
+    scope(scope&& other) noexcept : root(other.root), recent(other.recent) {
+        other.root = nullptr;
+        other.recent = nullptr;
+    }
     scope& operator=(const scope& other) {
-        if (other.root) ++other.root->refs;
-        node* old = root;
-        root = other.root;
-        release(old);
-        return *this;
+        scope copy(other);
+        return *this = std::move(copy);
     }
     scope& operator=(scope&& other) noexcept {
         if (this != &other) {
-            node* old = root;
+            node* oldroot = root;
+            recentwrites* oldrecent = recent;
             root = other.root;
+            recent = other.recent;
             other.root = nullptr;
-            release(old);
+            other.recent = nullptr;
+            release(oldroot);
+            release(oldrecent);
         }
         return *this;
     }
-    ~scope() { release(root); }
+    ~scope() {
+        release(root);
+        release(recent);
+    }
 
     variable* find(vname name) const;  // null when absent
     bool contains(vname name) const { return find(name) != nullptr; }
     void set(vname name, variable* value);
-    bool empty() const { return root == nullptr; }
+    bool empty() const { return root == nullptr && (recent == nullptr || recent->count == 0); }
 
-    // Calls visit(value) for every entry.
+    // Calls visit(value) for every entry (and for the few a recent write hides).
     template <typename visitor>
     void foreachvalue(visitor&& visit) const {
+        if (recent)
+            for (std::uint32_t at = 0; at < recent->count; ++at) visit(recent->entries[at].value);
         walk(root, visit);
     }
 
@@ -67,9 +90,14 @@ private:
     static void release(node* at) {
         if (at != nullptr && --at->refs == 0) destroy(at);
     }
+    static void release(recentwrites* writes) {
+        if (writes != nullptr && --writes->refs == 0) delete writes;
+    }
     static void destroy(node* at);
+    void settree(const void* key, variable* value);
 
     node* root = nullptr;
+    recentwrites* recent = nullptr;
 };
 
 
