@@ -1,6 +1,7 @@
 #include "vm/scope.hpp"
 
 #include <functional>
+#include <new>
 
 namespace V4VM {
 
@@ -18,32 +19,48 @@ bool before(const void* a, const void* b) { return std::less<const void*>()(a, b
 
 }  // namespace
 
-// Scopes are written at almost every store, call and loop pass, each write making a node or two and
-// dropping as many, so nodes are recycled through a free list instead of the general allocator. The
-// list holds only memory, never anything a program can see.
-struct scope::nodecache {
-    static node*& freelist() {
-        thread_local node* cells = nullptr;
-        return cells;
+// Scopes are written at almost every store, call and loop pass, each write making a node or an array
+// and dropping as many, so these are recycled through free lists instead of the general allocator.
+// The lists hold only memory, never anything a program can see.
+template <typename cell>
+class recycler {
+    union slot {
+        cell value;
+        slot* next;
+        slot() {}
+    };
+    static slot*& freelist() {
+        thread_local slot* slots = nullptr;
+        return slots;
     }
-    static node* make(const node& from) {
-        node*& cells = freelist();
-        if (cells == nullptr) return new node(from);
-        node* cell = cells;
-        cells = cell->left;
-        *cell = from;
-        return cell;
+
+public:
+    static cell* make(const cell& from) {
+        slot*& slots = freelist();
+        slot* place = slots;
+        if (place == nullptr)
+            place = new slot;
+        else
+            slots = place->next;
+        return new (&place->value) cell(from);
     }
-    static void recycle(node* cell) {
+    static void recycle(cell* used) {
+        auto* place = reinterpret_cast<slot*>(used);
 #if defined(VESK_SANITIZE)
-        delete cell;  // the sanitizer sees every node
+        delete place;  // the sanitizer sees every cell
 #else
-        node*& cells = freelist();
-        cell->left = cells;
-        cells = cell;
+        place->next = freelist();
+        freelist() = place;
 #endif
     }
 };
+
+struct scope::nodecache : recycler<scope::node> {};
+struct scope::writescache : recycler<scope::recentwrites> {};
+
+void scope::release(recentwrites* writes) {
+    if (writes != nullptr && --writes->refs == 0) writescache::recycle(writes);
+}
 
 void scope::destroy(node* at) {
     // Iterative along one child, so that freeing a long chain cannot exhaust the stack.
@@ -68,9 +85,9 @@ variable* scope::find(vname name) const {
 void scope::set(vname name, variable* value) {
     const void* key = name.key();
     if (recent == nullptr) {
-        recent = new recentwrites{1, 0, {}};
+        recent = writescache::make(recentwrites{1, 0, {}});
     } else if (recent->refs > 1) {
-        auto* mine = new recentwrites(*recent);
+        recentwrites* mine = writescache::make(*recent);
         mine->refs = 1;
         --recent->refs;
         recent = mine;

@@ -29,7 +29,7 @@ class scope {
 
     // Writes not yet in the treap, the latest for each name; they hide the treap's entries.
     struct recentwrites {
-        static constexpr std::uint32_t capacity = 8;
+        static constexpr std::uint32_t capacity = 4;
         std::uint32_t refs;
         std::uint32_t count;
         struct entry {
@@ -85,14 +85,13 @@ public:
 
 private:
     struct nodecache;
+    struct writescache;
     template <typename visitor>
     static void walk(const node* at, visitor& visit);
     static void release(node* at) {
         if (at != nullptr && --at->refs == 0) destroy(at);
     }
-    static void release(recentwrites* writes) {
-        if (writes != nullptr && --writes->refs == 0) delete writes;
-    }
+    static void release(recentwrites* writes);
     static void destroy(node* at);
     void settree(const void* key, variable* value);
 
