@@ -10,6 +10,10 @@ machine::machine() = default;
 machine::~machine() = default;
 
 vname machine::argname(std::size_t index) {
+    // Calls take few arguments; a count in raw bytecode may be huge but is only read as far as the data
+    // stack goes, so only the usual names are kept at hand.
+    constexpr std::size_t keptnames = 64;
+    if (index >= keptnames) return names.intern("arg" + std::to_string(index));
     while (argnames.size() <= index) argnames.push_back(names.intern("arg" + std::to_string(argnames.size())));
     return argnames[index];
 }
