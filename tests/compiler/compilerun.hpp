@@ -13,7 +13,7 @@
 #include "compiler/packer.hpp"
 
 // Helpers for compiler tests: building expected byte sequences and running compilations that may end
-// the process.
+// the run early.
 
 using bytes = std::vector<byte>;
 
@@ -40,7 +40,7 @@ inline bytes i32(std::int32_t value) {
     return {static_cast<byte>(u >> 24), static_cast<byte>(u >> 16), static_cast<byte>(u >> 8), static_cast<byte>(u)};
 }
 
-// What a piece of compilation left behind: the emitted code, or the status it ended the process with
+// What a piece of compilation left behind: the emitted code, or the status it ended the run with
 // (-1 when it returned), with everything it printed.
 struct compileresult {
     int status = -1;
@@ -49,20 +49,16 @@ struct compileresult {
     std::string err;
 };
 
-// Runs `work` on a large stack, with the process end turned into an exception and both streams
-// captured.
+// Runs `work` on a large stack with both streams captured; an early end is caught as its status.
 inline compileresult capturecompile(const std::function<void()>& work) {
     compileresult result;
     resetpacker();
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
-    {
-        catchprocessend guard;
-        try {
-            runonlargestack(work);
-        } catch (const processended& ended) {
-            result.status = ended.status;
-        }
+    try {
+        runonlargestack(work);
+    } catch (const processended& ended) {
+        result.status = ended.status;
     }
     result.out = testing::internal::GetCapturedStdout();
     result.err = testing::internal::GetCapturedStderr();

@@ -3,13 +3,14 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
-#include "main/driver.hpp"
+#include "common/sourcetext.hpp"
+#include "compiler/compilerun.hpp"
 #include "support/runbinary.hpp"
 #include "support/scratch.hpp"
 #include "vm/files.hpp"
-#include "vm/state.hpp"
-#include "machine.hpp"
+#include "vmtest.hpp"
 
 namespace {
 
@@ -17,17 +18,17 @@ using namespace vmtest;
 using namespace V4VM;
 namespace fs = std::filesystem;
 
-bool alive(const variable* value) {
-    const auto& heap = heapvalues();
-    return std::any_of(heap.begin(), heap.end(), [&](const auto& held) { return held.get() == value; });
-}
-
-class Collector : public testing::Test {
+class Collector : public machinetest {
 protected:
-    void SetUp() override { freshmachine(); }
-    void TearDown() override {
-        setcollectionthreshold(defaultcollectionthreshold);
-        resetmachine();
+    bool alive(const variable* value) {
+        bool found = false;
+        vm.values.foreachvalue([&](const variable* held) { found = found || held == value; });
+        return found;
+    }
+    std::size_t heapsize() { return vm.values.livecount(); }
+    void collect() { vm.gc.collect(vm); }
+    void collectifdue() {
+        if (vm.gc.due(vm.values.madesincecollection(), vm.values.bytessincecollection())) collect();
     }
 };
 
@@ -39,55 +40,58 @@ TEST_F(Collector, FreesWhatNoRootReachesThroughAnyKindOfReference) {
     variable* target = newint(4);
     variable* receiver = newint(5);
     variable* list = newlist({inlist});
-    variable* dict = getallocvar(vtype::builtin_dict);
-    dict->dictval[key] = value;
-    variable* pointer = target->getpointer();
-    list->attributes["dict"] = dict;
-    list->attributes["pointer"] = pointer;
+    variable* dict = newdict({{key, value}});
+    variable* pointer = vm.getpointer(target);
+    setmember(list, "dict", dict);
+    setmember(list, "pointer", pointer);
     pointer->self = receiver;
-    datastack.push_back(list);
+    variable* method = member(dict, "keys");  // made when fetched, held by the dictionary alone
+    vm.datastack.push_back(list);
 
-    collectgarbage();
+    std::size_t before = heapsize();
+    collect();
     EXPECT_FALSE(alive(dropped));
-    for (variable* reached : {inlist, key, value, target, receiver, list, dict, pointer}) EXPECT_TRUE(alive(reached));
-    EXPECT_EQ(allocatedcount(), heapvalues().size() + 1) << "only the dropped integer was freed";
+    for (variable* reached : {inlist, key, value, target, receiver, list, dict, pointer, method})
+        EXPECT_TRUE(alive(reached));
+    EXPECT_EQ(heapsize(), before - 1) << "only the dropped integer was freed";
+    EXPECT_EQ(member(dict, "keys"), method);
 
-    datastack.clear();
-    collectgarbage();
-    EXPECT_TRUE(heapvalues().size() < 10u) << "left: the program root and nothing of the list";
-    EXPECT_TRUE(alive(progroot));
+    vm.datastack.clear();
+    collect();
+    EXPECT_EQ(heapsize(), 1u) << "left: the program root";
+    EXPECT_TRUE(alive(vm.progroot));
 }
 
 TEST_F(Collector, EveryMachineStackIsARoot) {
     std::vector<variable*> values;
     for (int i = 0; i < 7; ++i) values.push_back(newint(i));
-    callstack.push_back(values[0]);
-    databasestack.back().set("x", values[1]);
-    lastdeldatabase.set("y", values[2]);
-    globalvars["g"] = values[3];
-    calltrace.push_back(values[4]);
-    memory.push_back(values[5]);
-    savlvar = scope();
-    savlvar->set("z", values[6]);
-    collectgarbage();
+    vm.callstack.push_back(values[0]);
+    vm.currentscope().set(vm.name("x"), values[1]);
+    vm.lastdeldatabase.set(vm.name("y"), values[2]);
+    vm.globalvars[vm.name("g").key()] = values[3];
+    vm.calltrace.push_back(values[4]);
+    vm.memory.push_back(values[5]);
+    vm.savlvar = scope();
+    vm.savlvar->set(vm.name("z"), values[6]);
+    collect();
     for (variable* value : values) EXPECT_TRUE(alive(value));
 }
 
 TEST_F(Collector, KeepaliveGuardsHoldTheirValuesUntilTheyEnd) {
     variable* single = newint(1);
     scope names;
-    names.set("a", newint(2));
+    names.set(vm.name("a"), newint(2));
     std::vector<variable*> elements{newint(3)};
     {
-        keepalive keepsingle(single);
-        keepalive keepnames(names);
-        keepalive keepelements(elements);
-        collectgarbage();
+        keepalive keepsingle(vm, single);
+        keepalive keepnames(vm, names);
+        keepalive keepelements(vm, elements);
+        collect();
         EXPECT_TRUE(alive(single));
-        EXPECT_TRUE(alive(names.find("a")));
+        EXPECT_TRUE(alive(names.find(vm.name("a"))));
         EXPECT_TRUE(alive(elements[0]));
     }
-    collectgarbage();
+    collect();
     EXPECT_FALSE(alive(single));
     EXPECT_FALSE(alive(elements[0]));
 }
@@ -98,97 +102,118 @@ TEST_F(Collector, MarksDeepStructuresWithoutRecursion) {
     variable* inner = outer;
     for (int depth = 0; depth < 200000; ++depth) {
         variable* next = newlist();
-        inner->listval.push_back(next);
+        inner->listval().push_back(next);
         inner = next;
     }
-    datastack.push_back(outer);
-    std::size_t before = heapvalues().size();
-    collectgarbage();
-    EXPECT_EQ(heapvalues().size(), before);
+    vm.datastack.push_back(outer);
+    std::size_t before = heapsize();
+    collect();
+    EXPECT_EQ(heapsize(), before);
     EXPECT_TRUE(alive(inner));
-    datastack.clear();
-    collectgarbage();
+    vm.datastack.clear();
+    collect();
     EXPECT_FALSE(alive(inner));
 }
 
 TEST_F(Collector, DictionaryOrderOutlivesCollections) {
-    variable* dict = getallocvar(vtype::builtin_dict);
-    dict->identifier = vtype::builtin_dict;
-    datastack.push_back(dict);
+    variable* dict = newdict();
+    vm.datastack.push_back(dict);
     for (int round = 0; round < 3; ++round) {
         for (int i = 0; i < 50; ++i) newint(i);  // garbage whose memory later keys may reuse
-        dict->dictval[newstring(std::to_string(round))] = newint(round);
-        collectgarbage();
+        dict->dictval()[newstring(std::to_string(round))] = newint(round);
+        collect();
     }
     EXPECT_EQ(dict->getstring(false), "[\"0\": 0, \"1\": 1, \"2\": 2]");
 }
 
-TEST_F(Collector, ThresholdGrowsWithTheLiveValues) {
-    setcollectionthreshold(10);
-    collectgarbage();
-    ASSERT_EQ(heapvalues().size(), 1u) << "the program root";
-    auto makegarbage = [](int count) {
+TEST_F(Collector, IsDueAfterAShareOfTheLiveValuesOrPayloadBytes) {
+    vm.gc.setthreshold(10);
+    collect();
+    ASSERT_EQ(heapsize(), 1u) << "the program root";
+    auto makegarbage = [this](int count) {
         for (int i = 0; i < count; ++i) newint(i);
         collectifdue();
     };
     makegarbage(9);
-    EXPECT_EQ(heapvalues().size(), 10u) << "not yet due";
+    EXPECT_EQ(heapsize(), 10u) << "not yet due";
     makegarbage(1);
-    EXPECT_EQ(heapvalues().size(), 1u);
+    EXPECT_EQ(heapsize(), 1u);
 
+    // With many values live, collecting as often would cost time in proportion to them at every turn.
     std::vector<variable*> kept;
-    for (int i = 0; i < 40; ++i) kept.push_back(newint(i));
-    keepalive keep(kept);
+    for (int i = 0; i < 300; ++i) kept.push_back(newint(i));
+    keepalive keep(vm, kept);
     collectifdue();
-    ASSERT_EQ(heapvalues().size(), 41u);
-    makegarbage(40);
-    EXPECT_EQ(heapvalues().size(), 81u) << "due only after as many values as are live";
-    makegarbage(1);
-    EXPECT_EQ(heapvalues().size(), 41u);
+    ASSERT_EQ(heapsize(), 301u);
+    makegarbage(10);
+    EXPECT_EQ(heapsize(), 311u) << "due later when more values are live";
+    makegarbage(290);
+    EXPECT_EQ(heapsize(), 301u) << "due before the garbage outnumbers the live values";
+
+    newstring(std::string(collector::minimumbytes, 'x'));
+    collectifdue();
+    EXPECT_EQ(heapsize(), 301u) << "one large string is due at once";
 }
 
 // Flushing is visible to the program (another file object may read the file), so a freed file object
 // leaves its stream as it was; the end of the run closes it.
 TEST_F(Collector, FreedFileObjectsLeaveTheirStreamOpenUntilTheRunEnds) {
     std::string path = scratchfolder("collector-orphan") + "orphan.txt";
-    variable* file = builtin::initfile("write");
-    file->moduleparams["file"] = filestream::forwriting(path);
-    file->moduleparams["file"]->out->write("buffered", 8);
-    collectgarbage();
+    variable* file = builtin::initfile(vm, "write");
+    file->moduleparams()["file"] = vm.files.remember(filestream::forwriting(path));
+    file->moduleparams()["file"]->out->write("buffered", 8);
+    collect();
     EXPECT_FALSE(alive(file));
     EXPECT_EQ(slurp(path), "");
-    closeallfiles();
+    vm.files.closeall();
     EXPECT_EQ(slurp(path), "buffered");
 }
 
-// A whole run of `program` in a fresh scratch folder holding it and the files it expects; `inspect` sees
-// the machine as the run left it.
-runresult runprogram(const fs::path& program, const fs::path& files, const std::function<void()>& inspect = {}) {
-    fs::path folder = scratchfolder("collector-" + program.stem().string());
+// A run of `program` as `vesk` makes it, in this process and in a fresh scratch folder holding it and the
+// files it expects: compiled, then run by a machine that collects before every instruction or when due.
+// Only what the machine prints is kept (a compile error prints a random quip, and no machine runs);
+// `inspect` sees the machine as the run left it.
+runresult runinprocess(const fs::path& program, const fs::path& expectations, bool collecteverycycle,
+                       const std::function<void(machine&)>& inspect = {}) {
+    std::string name = program.stem().string();
+    fs::path folder = scratchfolder("collector-" + name);
     fs::copy(program, folder);
-    if (fs::is_directory(files)) fs::copy(files, folder, fs::copy_options::recursive);
+    if (fs::is_directory(expectations / (name + ".files")))
+        fs::copy(expectations / (name + ".files"), folder, fs::copy_options::recursive);
+    std::istringstream input(slurp((expectations / (name + ".in")).string()));
+    std::streambuf* keyboard = std::cin.rdbuf(input.rdbuf());
     fs::path previous = fs::current_path();
     fs::current_path(folder);
-    std::string name = program.filename().string();
-    const char* argv[] = {"vesk", name.c_str()};
-    runresult result = capture([&] { runvesk(2, argv); });
+
+    runresult result;
+    compileresult compiled = compileprogram(readsource(program.filename().string()));
+    result.status = compiled.status;
+    if (compiled.status == -1) {
+        machine vm;
+        if (collecteverycycle) vm.gc.setthreshold(0);
+        vm.init();
+        vm.loadprogram(compiled.code);
+        output printed = capture([&] {
+            std::cout << std::hex;  // as the listing leaves it
+            result.status = vm.run();
+        });
+        result.out = printed.out;
+        result.err = printed.err;
+        if (inspect) inspect(vm);
+    }
+
     fs::current_path(previous);
-    if (inspect) inspect();
-    V4VM::resetmachine();
+    std::cin.rdbuf(keyboard);
+    std::cin.clear();
     return result;
 }
 
 void expectsameoutputwhencollectingateverycycle(const fs::path& program, const fs::path& expectations) {
-    if (fs::exists(expectations / (program.stem().string() + ".in"))) return;  // needs standard input
-    fs::path files = expectations / (program.stem().string() + ".files");
-    setcollectionthreshold(static_cast<std::size_t>(-1));
-    runresult plain = runprogram(program, files);
-    setcollectionthreshold(0);
-    runresult collected = runprogram(program, files);
-    setcollectionthreshold(defaultcollectionthreshold);
-    EXPECT_EQ(collected.status, plain.status) << program;
-    EXPECT_EQ(collected.out, plain.out) << program;
-    EXPECT_EQ(collected.err, plain.err) << program;
+    runresult normal = runinprocess(program, expectations, false);
+    runresult collected = runinprocess(program, expectations, true);
+    EXPECT_EQ(collected.status, normal.status) << program;
+    EXPECT_EQ(collected.out, normal.out) << program;
+    EXPECT_EQ(collected.err, normal.err) << program;
 }
 
 std::vector<fs::path> programsin(const fs::path& folder) {
@@ -202,7 +227,8 @@ std::vector<fs::path> programsin(const fs::path& folder) {
 TEST(CollectorPrograms, TestedProgramsPrintTheSameWhenCollectingAtEveryCycle) {
     const fs::path root = VESK_SOURCE_DIR;
     for (const char* folder : {"tests/programs", "tests/guide"})
-        for (const fs::path& program : programsin(root / folder)) expectsameoutputwhencollectingateverycycle(program, root / folder);
+        for (const fs::path& program : programsin(root / folder))
+            expectsameoutputwhencollectingateverycycle(program, root / folder);
     for (const fs::path& program : programsin(root / "examples"))
         expectsameoutputwhencollectingateverycycle(program, root / "tests/examples");
 }
@@ -236,11 +262,11 @@ TEST(CollectorPrograms, ValuesHeldByRunningInstructionsSurvive) {
 TEST(CollectorPrograms, LongLoopsRunInBoundedMemory) {
     fs::path program = fs::path(scratchfolder("collector-loop-source")) / "loop.VKEX";
     std::ofstream(program) << "also stdcon\ni = 0\nwhile (i<30000) {\n    s = \"x\"+str(i)\n    i = (i+1)\n}\nprint(s)\n";
-    runresult result = runprogram(program, {}, [] {
-        EXPECT_GT(allocatedcount(), 20u * 30000u);
-        EXPECT_LT(heapvalues().size(), 3 * defaultcollectionthreshold);
+    runresult result = runinprocess(program, {}, false, [](machine& vm) {
+        EXPECT_GT(vm.values.serials(), 10u * 30000u);
+        EXPECT_LT(vm.values.livecount(), 3 * collector::defaultthreshold);
     });
-    EXPECT_NE(result.out.find("\nx30000\n"), std::string::npos) << result.out;
+    EXPECT_EQ(result.out, "x30000\n" + finished);
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include "vm/diagnostics.hpp"
 
-#include "vm/state.hpp"
-#include "machine.hpp"
+#include "vmtest.hpp"
 
 namespace {
 
@@ -23,13 +22,13 @@ TEST(Report, DumpsCodeCalltraceAndDataStack) {
                               "\nCalltrace: \n  > g\n/\\ f of identifier: CUSTOM_FUNC\n"
                               "  < PROGRAM_ROOT of identifier: BUILTIN_FUNC\n"
                               "Datastack is as follows:\nx with identifier BUILTIN_INT\n");
-    EXPECT_TRUE(codestack.empty());
-    EXPECT_TRUE(calltrace.empty());
-    EXPECT_TRUE(datastack.empty());
+    EXPECT_TRUE(result.vm->codestack.empty());
+    EXPECT_TRUE(result.vm->calltrace.empty());
+    EXPECT_TRUE(result.vm->datastack.empty());
 }
 
 TEST(Report, EmptyCalltraceIsWarnedAboutAtEveryCycle) {
-    runresult result = run(pushint(1) + op(POP) + bytes{200}, [] { calltrace.clear(); });
+    runresult result = run(pushint(1) + op(POP) + bytes{200}, [](machine& vm) { vm.calltrace.clear(); });
     std::string warning =
         "-----------------------------\nCalltrace stack size is 0.\nThe vm will keep running tho.\n"
         "This is just a warning.\n-----------------------------\n";
@@ -37,31 +36,27 @@ TEST(Report, EmptyCalltraceIsWarnedAboutAtEveryCycle) {
                               hyphens + "\n");
 }
 
-TEST(Report, WithinModuleAndHexadecimalFromTheDumpOn) {
-    freshmachine();
-    codestack.push_back(codebody{std::make_shared<const std::vector<byte>>(bytes{255, 16}), 0});
-    runresult result = capture([] { error("No such arg: arg2", true); });
-    EXPECT_EQ(result.err, "VESK 4 VM error within module: No such arg: arg2\nCodestack: \nff 10 \n" + hyphens +
-                              "\nCalltrace: \n  > PROGRAM_ROOT\n");
-    // from the dump on, the error stream writes numbers in hexadecimal
-    EXPECT_EQ(capture([] { std::cerr << 26 << std::endl; }).err, "1a\n");
-    freshmachine();
-    datastack.push_back(progroot);
-    result = capture([] { error("x"); });
-    EXPECT_EQ(result.err, "VESK 4 VM error: x\nCodestack: \n\nCalltrace: \n  > PROGRAM_ROOT\n"
-                          "Datastack is as follows:\nPROGRAM_ROOT with identifier BUILTIN_FUNC\n");
-    V4VM::resetmachine();
+TEST(Report, WithinModuleAndInHexadecimal) {
+    auto vm = freshmachine();
+    const bytes code{255, 16};
+    vm->loadprogram(code);
+    output printed = capture([&] { reporterror(*vm, vmerror{"No such arg: arg2", true}); });
+    EXPECT_EQ(printed.err, "VESK 4 VM error within module: No such arg: arg2\nCodestack: \nff 10 \n" + hyphens +
+                               "\nCalltrace: \n  > PROGRAM_ROOT\n");
+    vm = freshmachine();
+    vm->datastack.push_back(vm->progroot);
+    printed = capture([&] { reporterror(*vm, vmerror{"x", false}); });
+    EXPECT_EQ(printed.err, "VESK 4 VM error: x\nCodestack: \n\nCalltrace: \n  > PROGRAM_ROOT\n"
+                           "Datastack is as follows:\nPROGRAM_ROOT with identifier BUILTIN_FUNC\n");
 }
 
 TEST(IntegrityCheck, PanicsOnEmptyFrameStacks) {
-    freshmachine();
-    runresult result = capture([] { execcycle(); });
-    EXPECT_EQ(result.err.substr(0, result.err.find("Codestack: ")),
-              "VESK 4 VM error: \nVM panic!\nCodestack size = 0, this is not supposed to happen.      \n\n");
-    result = run({}, [] { databasestack.clear(); });
+    EXPECT_EQ(raised([] { freshmachine()->execcycle(); }),
+              machineerror("\nVM panic!\nCodestack size = 0, this is not supposed to happen.      \n"));
+    runresult result = run({}, [](machine& vm) { vm.databasestack.clear(); });
     EXPECT_EQ(result.err.substr(0, result.err.find("Codestack: ")),
               "VESK 4 VM error: \nVM panic!\nDatabasestack size = 0, did you go out of root?                \n\n");
-    result = run({}, [] { callstack.clear(); });
+    result = run({}, [](machine& vm) { vm.callstack.clear(); });
     EXPECT_EQ(result.err.substr(0, result.err.find("Codestack: ")),
               "VESK 4 VM error: \nVM panic!\nCallstack size = 0, did you go out of root?                \n\n");
 }

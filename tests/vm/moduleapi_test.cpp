@@ -1,7 +1,6 @@
 #include "vm/moduleapi.hpp"
 
-#include "vm/state.hpp"
-#include "machine.hpp"
+#include "vmtest.hpp"
 
 namespace {
 
@@ -9,97 +8,89 @@ using namespace vmtest;
 using namespace V4VM;
 using namespace V4VM::moduleapi;
 
-std::string failure(const std::function<void()>& work) { return headline(capture(work)); }
+using ModuleApi = machinetest;
 
-class ModuleApi : public testing::Test {
-protected:
-    void SetUp() override { freshmachine(); }
-    void TearDown() override { resetmachine(); }
-};
-
-void nothing(variable*, const scope&) {}
+void nothing(machine&, variable*, const scope&) {}
 
 TEST_F(ModuleApi, NativeFunctionValues) {
-    variable* module = getmodulevar(nothing);
+    variable* module = getmodulevar(vm, nothing);
     EXPECT_EQ(module->identifier, vtype::builtin_module);
     EXPECT_TRUE(module->ismodule);
-    EXPECT_EQ(module->modulefunc, &nothing);
-    EXPECT_EQ(module->name, "Unnamed Variable");
-    variable* function = getnativefunc(nothing);
+    EXPECT_EQ(module->modulefunc(), &nothing);
+    EXPECT_EQ(module->name.str(), "Unnamed Variable");
+    variable* function = getnativefunc(vm, nothing);
     EXPECT_EQ(function->identifier, vtype::custom_func);
     EXPECT_TRUE(function->ismodule);
-    pushresult(function);
-    EXPECT_EQ(datastack.back(), function);
+    pushresult(vm, function);
+    EXPECT_EQ(vm.datastack.back(), function);
 }
 
 TEST_F(ModuleApi, StackAndObjects) {
     variable* number = newint(1);
     variable* list = newlist();
-    datastack = {list, number};
-    variable* top = gettopvar();
+    vm.datastack = {list, number};
+    variable* top = vm.gettopvar();
     EXPECT_NE(top, number);
     EXPECT_EQ(top->intval, 1);
-    EXPECT_EQ(gettopvar(), list);
-    EXPECT_EQ(failure([] { gettopvar(); }), machineerror("Data stack is empty."));
-    freshmachine();
-    gointo(list);
-    EXPECT_EQ(callstack.back(), list);
-    EXPECT_EQ(databasestack.size(), 2u);
-    EXPECT_EQ(databasestack.back().size(), 0u);
-    goout();
-    EXPECT_EQ(callstack.size(), 1u);
-    EXPECT_EQ(databasestack.size(), 1u);
+    EXPECT_EQ(vm.gettopvar(), list);
+    EXPECT_EQ(raised([&] { vm.gettopvar(); }), machineerror("Data stack is empty."));
+    gointo(vm, list);
+    EXPECT_EQ(vm.callstack.back(), list);
+    EXPECT_EQ(vm.databasestack.size(), 2u);
+    EXPECT_TRUE(vm.databasestack.back().empty());
+    goout(vm);
+    EXPECT_EQ(vm.callstack.size(), 1u);
+    EXPECT_EQ(vm.databasestack.size(), 1u);
 }
 
 TEST_F(ModuleApi, AttributesArgumentsAndNames) {
     variable* list = newlist();
-    EXPECT_EQ(getattribute(list, "size"), list->attributes.at("size"));
-    EXPECT_EQ(failure([&] { getattribute(list, "nope"); }),
+    EXPECT_EQ(getattribute(vm, list, vm.name("size")), member(list, "size"));
+    EXPECT_EQ(raised([&] { getattribute(vm, list, vm.name("nope")); }),
               machineerror("Attempted to get attribute of class even tho it does not exist: nope"));
     scope args;
-    args.set("arg0", list);
-    EXPECT_EQ(getarg(args, "arg0"), list);
-    EXPECT_EQ(failure([&] { getarg(args, "arg1"); }), moduleerror("No such arg: arg1"));
-    freshmachine();
+    args.set(vm.name("arg0"), list);
+    EXPECT_EQ(getarg(vm, args, 0), list);
+    EXPECT_EQ(raised([&] { getarg(vm, args, 1); }), moduleerror("No such arg: arg1"));
     variable* local = newint(1);
     variable* root = newint(2);
-    databasestack.back().set("stdout", local);
-    databasestack.back().set("only", local);
-    progroot->attributes["stdout"] = root;
-    EXPECT_EQ(getlocalvar("stdout"), root);
-    EXPECT_EQ(getlocalvar("only"), local);
-    EXPECT_EQ(failure([] { getlocalvar("none"); }), machineerror("Local variable not found: none"));
-    freshmachine();
-    EXPECT_EQ(getglobalvar("progroot"), progroot);
-    EXPECT_EQ(failure([] { getglobalvar("none"); }), machineerror("Global variable not found: none"));
-    EXPECT_EQ(&getreceiver(progroot), progroot);
-    EXPECT_EQ(failure([] { getreceiver(nullptr); }), moduleerror("Method called without an object."));
+    vm.currentscope().set(vm.name("stdout"), local);
+    vm.currentscope().set(vm.name("only"), local);
+    vm.setmember(*vm.progroot, vm.name("stdout"), root);
+    EXPECT_EQ(getlocalvar(vm, vm.name("stdout")), root);
+    EXPECT_EQ(getlocalvar(vm, vm.name("only")), local);
+    EXPECT_EQ(raised([&] { getlocalvar(vm, vm.name("none")); }), machineerror("Local variable not found: none"));
+    EXPECT_EQ(getglobalvar(vm, vm.name("progroot")), vm.progroot);
+    EXPECT_EQ(raised([&] { getglobalvar(vm, vm.name("none")); }), machineerror("Global variable not found: none"));
+    EXPECT_EQ(&getreceiver(vm.progroot), vm.progroot);
+    EXPECT_EQ(raised([&] { getreceiver(nullptr); }), moduleerror("Method called without an object."));
 }
 
 TEST_F(ModuleApi, ListPositions) {
     std::vector<variable*> list = {newint(1), newint(2), newint(3)};
     EXPECT_EQ(Lgetindex(list, 2), list[2]);
-    EXPECT_EQ(failure([&] { Lgetindex(list, 5); }),
+    EXPECT_EQ(raised([&] { Lgetindex(list, 5); }),
               moduleerror("Out of bounds. Tried getting index 5 at list with length of 3"));
-    EXPECT_EQ(failure([&] { Lgetindex(list, -2147483647 - 1); }),
+    EXPECT_EQ(raised([&] { Lgetindex(list, -2147483647 - 1); }),
               moduleerror("Out of bounds. Tried getting index -2147483648 at list with length of 3"));
     variable* replacement = newint(9);
     Lsetindex(list, 0, replacement);
     EXPECT_EQ(list[0], replacement);
-    EXPECT_EQ(failure([&] { Lsetindex(list, 3, replacement); }),
+    EXPECT_EQ(raised([&] { Lsetindex(list, 3, replacement); }),
               moduleerror("Out of bounds. Tried setting index 3 at list with length of 3"));
     EXPECT_EQ(list.size(), 3u);
 }
 
 TEST_F(ModuleApi, Conversions) {
-    variable* text = varconv(*newfloat(2.5f), "BUILTIN_STRING");
-    EXPECT_EQ(text->stringval, "2.500000");
-    EXPECT_EQ(text->attributes.count("get"), 1u);
-    EXPECT_EQ(varconv(*newstring("12abc"), "BUILTIN_INT")->intval, 12);
-    EXPECT_EQ(varconv(*newstring("1.5"), "BUILTIN_FLOAT")->floatval, 1.5f);
-    EXPECT_EQ(varconv(*newlist({newint(1)}), "BUILTIN_STRING")->stringval, "[1]");
-    EXPECT_EQ(failure([] { varconv(*newint(1), "BUILTIN_LIST"); }), moduleerror("Unsupported convert type: BUILTIN_LIST"));
-    EXPECT_EQ(failure([] { varconv(*newlist(), "BUILTIN_INT"); }), machineerror("Unsupported type: BUILTIN_LIST"));
+    variable* text = varconv(vm, *newfloat(2.5f), "BUILTIN_STRING");
+    EXPECT_EQ(text->stringval.view(), "2.500000");
+    EXPECT_EQ(membernames(vm, *text), "get ");
+    EXPECT_EQ(varconv(vm, *newstring("12abc"), "BUILTIN_INT")->intval, 12);
+    EXPECT_EQ(varconv(vm, *newstring("1.5"), "BUILTIN_FLOAT")->floatval, 1.5f);
+    EXPECT_EQ(varconv(vm, *newlist({newint(1)}), "BUILTIN_STRING")->stringval.view(), "[1]");
+    EXPECT_EQ(raised([&] { varconv(vm, *newint(1), "BUILTIN_LIST"); }),
+              moduleerror("Unsupported convert type: BUILTIN_LIST"));
+    EXPECT_EQ(raised([&] { varconv(vm, *newlist(), "BUILTIN_INT"); }), machineerror("Unsupported type: BUILTIN_LIST"));
 }
 
 TEST_F(ModuleApi, DictionaryEntries) {
@@ -110,7 +101,7 @@ TEST_F(ModuleApi, DictionaryEntries) {
     EXPECT_TRUE(Dcontains(dict, *newfloat(1)));
     EXPECT_FALSE(Dcontains(dict, *newint(2)));
     EXPECT_EQ(Dgetindex(dict, *newfloat(1)), value);
-    EXPECT_EQ(failure([&] { Dgetindex(dict, *newstring("q")); }), moduleerror("Dict does not contain key: q"));
+    EXPECT_EQ(raised([&] { Dgetindex(dict, *newstring("q")); }), moduleerror("Dict does not contain key: q"));
     Dsetindex(dict, newint(1), newstring("w"));
     EXPECT_EQ(dict.size(), 2u);
     EXPECT_EQ(Dgetindex(dict, *newint(1)), value);  // the first equal key in creation order
@@ -120,13 +111,13 @@ TEST_F(ModuleApi, DictionaryEntries) {
 
 TEST_F(ModuleApi, DuplicatesAndPointerTargets) {
     variable* list = newlist({newint(1)});
-    variable* duplicate = Duplicatevar(list);
+    variable* duplicate = Duplicatevar(vm, list);
     EXPECT_NE(duplicate, list);
-    EXPECT_EQ(duplicate->listval, list->listval);
-    EXPECT_EQ(duplicate->attributes, list->attributes);
+    EXPECT_EQ(duplicate->listval(), list->listval());
+    EXPECT_EQ(member(duplicate, "get"), member(list, "get"));  // both hold one method object
     variable* target = newint(3);
-    EXPECT_EQ(&gettargetpntr(target->getpointer()), target);
-    EXPECT_EQ(failure([] { gettargetpntr(newint(1)); }),
+    EXPECT_EQ(&gettargetpntr(vm.getpointer(target)), target);
+    EXPECT_EQ(raised([&] { gettargetpntr(newint(1)); }),
               moduleerror("Attempted to get pointer target even tho it is not defined."));
 }
 

@@ -1,29 +1,32 @@
-#include "vm/bytecode.hpp"
+#include "vm/operands.hpp"
 
-#include "vm/state.hpp"
-#include "machine.hpp"
+#include <sstream>
+
+#include "vmtest.hpp"
 
 namespace {
 
 using namespace vmtest;
 using namespace V4VM;
 
-// Decodes one operand from `operand` on a fresh machine; `rest` is how many bytes stayed unread.
-variable decode(const bytes& operand, std::size_t* rest = nullptr) {
-    codebody body{std::make_shared<const std::vector<byte>>(operand), 0};
-    variable result = getop(body);
-    if (rest) *rest = body.remaining();
-    return result;
+// A body holding exactly `operand`.
+codeblock bodyof(const bytes& operand) {
+    return codeblock(std::make_shared<const std::vector<byte>>(operand), 0, operand.size());
 }
 
-std::string decodefailure(const bytes& operand) {
-    freshmachine();
-    return headline(capture([&] { decode(operand); }));
-}
-
-class Operands : public testing::Test {
+class Operands : public machinetest {
 protected:
-    void SetUp() override { freshmachine(); }
+    // Decodes `operand`; `rest` is how many bytes stayed unread.
+    variable decode(const bytes& operand, std::size_t* rest = nullptr) {
+        codeblock body = bodyof(operand);
+        std::size_t next = 0;
+        variable result = operandreader(vm, body, next).getop();
+        if (rest) *rest = body.size() - next;
+        return result;
+    }
+    std::string decodefailure(const bytes& operand) {
+        return raised([&] { decode(operand); });
+    }
 };
 
 TEST_F(Operands, Integers) {
@@ -44,54 +47,57 @@ TEST_F(Operands, Floats) {
 TEST_F(Operands, StringsClassesAndCode) {
     std::size_t rest = 0;
     variable text = decode(bytes{STRING, 104, 105, 0, 7}, &rest);
-    EXPECT_EQ(text.stringval, "hi");
-    EXPECT_EQ(text.attributes.count("get"), 1u);
+    EXPECT_EQ(text.stringval.view(), "hi");
+    EXPECT_EQ(membernames(vm, text), "get ");
     EXPECT_EQ(rest, 1u);
-    EXPECT_EQ(decode(bytes{STRING, 0}).stringval, "");
-    EXPECT_EQ(decode(bytes{STRING, 1, 255, 0}).stringval, "\x01\xff");
+    EXPECT_EQ(decode(bytes{STRING, 0}).stringval.view(), "");
+    EXPECT_EQ(decode(bytes{STRING, 1, 255, 0}).stringval.view(), "\x01\xff");
     EXPECT_EQ(decode(bytes{CLASS}).identifier, vtype::custom_class);
-    EXPECT_TRUE(decode(bytes{CLASS}).attributes.empty());
+    EXPECT_EQ(membernames(vm, decode(bytes{CLASS})), "");
     variable code = decode(codeop(bytes{1, 2, 3}) + bytes{9}, &rest);
     EXPECT_EQ(code.identifier, vtype::custom_func);
-    EXPECT_EQ(*code.funccode, (std::vector<byte>{1, 2, 3}));
+    auto body = code.funccode()->bytes();
+    EXPECT_EQ(bytes(body.begin(), body.end()), (bytes{1, 2, 3}));
     EXPECT_EQ(rest, 1u);
-    EXPECT_EQ(decode(codeop({})).funccode, nullptr);
-    EXPECT_EQ(decode(bytes{CODE} + word(0xffffff00u) + bytes{1}, &rest).funccode, nullptr);
+    EXPECT_EQ(decode(codeop({})).funccode(), nullptr);
+    EXPECT_EQ(decode(bytes{CODE} + word(0xffffff00u) + bytes{1}, &rest).funccode(), nullptr);
     EXPECT_EQ(rest, 1u);
 }
 
 TEST_F(Operands, TheSameCodeOperandIsCutOnce) {
-    codebody body{std::make_shared<const std::vector<byte>>(codeop(bytes{1, 2})), 0};
-    codebody again = body;
-    EXPECT_EQ(getop(body).funccode, getop(again).funccode);
+    codeblock body = bodyof(codeop(bytes{1, 2}));
+    std::size_t next = 0;
+    std::size_t again = 0;
+    EXPECT_EQ(operandreader(vm, body, next).getop().funccode(), operandreader(vm, body, again).getop().funccode());
 }
 
 TEST_F(Operands, ListsAndDictionaries) {
     variable list = decode(bytes{LIST} + intop(1) + intop(2) + bytes{255});
     EXPECT_EQ(list.getstring(false), "[2, 1]");
-    EXPECT_EQ(list.attributes.size(), 7u);
-    datastack = {newint(1), newint(2)};
+    EXPECT_EQ(membernames(vm, list), "append contains find get remove set size ");
+    vm.datastack = {newint(1), newint(2)};
     EXPECT_EQ(decode(bytes{LIST, STACK, STACK, 255}).getstring(false), "[1, 2]");
     EXPECT_EQ(decode(bytes{LIST, 255}).getstring(false), "[]");
     EXPECT_EQ(decode(bytes{LIST, LIST} + intop(3) + bytes{255, 255}).getstring(false), "[[3]]");
     variable dict = decode(bytes{DICT} + stringop("a") + intop(1) + stringop("a") + intop(2) + bytes{255});
-    EXPECT_EQ(dict.dictval.size(), 2u);
+    EXPECT_EQ(dict.dictval().size(), 2u);
     EXPECT_EQ(dict.getstring(false), "[\"a\": 1, \"a\": 2]");
-    EXPECT_EQ(dict.attributes.size(), 6u);
+    EXPECT_EQ(membernames(vm, dict), "contains get keys set size values ");
     // a value taken from the stack is a copy of what it held
     variable* held = newlist();
-    datastack = {held};
+    vm.datastack = {held};
     variable wrapped = decode(bytes{LIST, STACK, 255});
-    EXPECT_NE(wrapped.listval.at(0), held);
-    EXPECT_EQ(wrapped.listval.at(0)->identifier, vtype::builtin_list);
-    EXPECT_TRUE(datastack.empty());
+    EXPECT_NE(wrapped.listval().at(0), held);
+    EXPECT_EQ(wrapped.listval().at(0)->identifier, vtype::builtin_list);
+    EXPECT_TRUE(vm.datastack.empty());
 }
 
 // What a value shows of itself, its methods and its code, for comparing two ways of making it.
-std::string describe(const variable& value) {
-    std::string text = typetext(value.identifier) + " " + value.name.str() + " " + value.getstring(true);
-    for (const auto& [name, method] : value.attributes) text += " " + name + ":" + typetext(method->identifier);
-    if (value.funccode) text += " code of " + std::to_string(value.funccode->size());
+std::string describe(machine& vm, variable& value) {
+    std::string text = typetext(value.identifier) + " " + value.name.str() + " " + value.getstring(true) + " ";
+    std::istringstream names(membernames(vm, value));
+    for (std::string name; names >> name;) text += name + ":" + typetext(member(vm, &value, name)->identifier) + " ";
+    if (value.funccode()) text += "code of " + std::to_string(value.funccode()->size());
     return text;
 }
 
@@ -101,21 +107,28 @@ TEST_F(Operands, DirectReadsAgreeWithDecoding) {
         intop(-5), floatop(1, 25), stringop("hi"), stringop("7"), stringop(""), bytes{CLASS}, codeop(bytes{1, 2}),
         codeop({}), bytes{LIST} + intop(1) + bytes{255}, bytes{STACK}, {}, bytes{INT, 1}, bytes{FLOAT, 0},
         bytes{STRING, 104}, bytes{CODE} + word(5) + bytes{1}, bytes{9}};
-    using reader = std::function<std::string(codebody&)>;
+    using reader = std::function<std::string(machine&, operandreader&)>;
     const std::vector<std::pair<reader, reader>> pairs = {
-        {[](codebody& body) { return getname(body); }, [](codebody& body) { return getop(body).getstring(false); }},
-        {[](codebody& body) { return std::to_string(getcount(body)); },
-         [](codebody& body) { return std::to_string(getop(body).getint()); }},
-        {[](codebody& body) { return describe(*getconstant(body)); },
-         [](codebody& body) { return describe(*getop(body).getcopy()); }},
+        {[](machine&, operandreader& read) { return read.getname().str(); },
+         [](machine&, operandreader& read) { return read.getop().getstring(false); }},
+        {[](machine&, operandreader& read) { return std::to_string(read.getcount()); },
+         [](machine&, operandreader& read) { return std::to_string(read.getop().getint()); }},
+        {[](machine& vm, operandreader& read) { return describe(vm, *read.getconstant()); },
+         [](machine& vm, operandreader& read) {
+             variable operand = read.getop();
+             return describe(vm, *vm.getcopy(&operand));
+         }},
     };
     auto outcome = [](const bytes& operand, const reader& read) {
-        freshmachine();
-        datastack = {newstring("12")};
-        codebody body{std::make_shared<const std::vector<byte>>(operand + bytes{7}), 0};
+        machine vm;
+        vm.startmachine();
+        vm.datastack = {vm.newstring("12")};
+        codeblock body = bodyof(operand + bytes{7});
+        std::size_t next = 0;
+        operandreader reader(vm, body, next);
         std::string text;
-        runresult result = capture([&] { text = read(body); });
-        return text + "|" + headline(result) + "|" + std::to_string(body.next);
+        std::string failure = raised([&] { text = read(vm, reader); });
+        return text + "|" + failure + "|" + std::to_string(next);
     };
     for (const bytes& operand : operands)
         for (const auto& [direct, decoded] : pairs) EXPECT_EQ(outcome(operand, direct), outcome(operand, decoded));
