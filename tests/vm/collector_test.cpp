@@ -186,7 +186,7 @@ runresult runinprocess(const fs::path& program, const fs::path& expectations, bo
     fs::current_path(folder);
 
     runresult result;
-    compileresult compiled = compileprogram(readsource(program.filename().string()));
+    compileresult compiled = compileprogram(readsource(program.filename().string()).text);
     result.status = compiled.status;
     if (compiled.status == -1) {
         machine vm;
