@@ -199,6 +199,15 @@ void handlesingleeval(const std::string& target, const std::string& op) {
     }
 }
 
+std::string readoperator(scantext& expression) {
+    // The operand scan stops in front of a word operator only where it stood between blanks.
+    auto word = std::find_if(wordoperators.begin(), wordoperators.end(),
+                             [&](const std::string& w) { return checkstrings(expression.rest(), w); });
+    if (word == wordoperators.end()) return seekstring(expression, operators, GIM, 1, true);
+    expression.drop(word->size());
+    return *word;
+}
+
 void handleexpr(std::string text) {
     nestinglevel level(expressiondepth, expressionlimit);
     if (text.empty()) error("handleexpr: expression empty!");
@@ -218,14 +227,6 @@ void handleexpr(std::string text) {
             handlesingleeval(current, op);
         }
         if (op == "not") continue;
-        // The operand scan stops in front of a word operator only where it stood between blanks.
-        auto word = std::find_if(wordoperators.begin(), wordoperators.end(),
-                                 [&](const std::string& w) { return checkstrings(expression.rest(), w); });
-        if (word != wordoperators.end()) {
-            op = *word;
-            expression.drop(word->size());
-        } else {
-            op = seekstring(expression, operators, GIM, 1, true);
-        }
+        op = readoperator(expression);
     }
 }

@@ -42,4 +42,7 @@ leadinggroup splitleadinggroup(const std::string& text);
 bool continuesgroup(std::string_view after);
 
 // Emits code that pushes the value of an operator chain, combined strictly from left to right.
+// The operator at the front of what is left of an expression after an operand, consumed.
+std::string readoperator(scantext& expression);
+
 void handleexpr(std::string expression);

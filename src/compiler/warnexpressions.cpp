@@ -210,14 +210,7 @@ void walkexpr(warnstate& state, const std::string& text, const place& where) {
         if (current.empty()) break;
         if (op != "not") walkoperand(state, current, where);
         if (op == "not") continue;
-        auto word = std::find_if(wordoperators.begin(), wordoperators.end(),
-                                 [&](const std::string& w) { return checkstrings(expression.rest(), w); });
-        if (word != wordoperators.end()) {
-            op = *word;
-            expression.drop(word->size());
-        } else {
-            op = seekstring(expression, operators, GIM, 1, true);
-        }
+        op = readoperator(expression);
     }
 }
 

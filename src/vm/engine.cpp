@@ -1,4 +1,5 @@
 // The interpreter loop: one instruction per cycle from the body on top of the code stack.
+#include "vm/arithmetic.hpp"
 #include "vm/calls.hpp"
 #include "vm/diagnostics.hpp"
 #include "vm/fused.hpp"
@@ -17,32 +18,12 @@ variable* named(variable* value, vname name) {
 
 bool inrange(byte low, byte high, byte value) { return low <= value && value < high; }
 
-float doarithmetic(float a, float b, byte opcode) {
-    switch (opcode) {
-        case ADD: return a + b;
-        case SUB: return a - b;
-        case MUL: return a * b;
-        default: return a / b;
-    }
-}
-
-bool docomparison(float a, float b, byte opcode) {
-    switch (opcode) {
-        case GREATER: return a > b;
-        case LESS: return a < b;
-        case LESSEQ: return a <= b;
-        default: return a >= b;
-    }
-}
-
-// Integer arithmetic runs in single precision and is truncated toward zero.
-std::int32_t intarithmetic(std::int32_t left, std::int32_t right, byte opcode) {
-    auto a = static_cast<float>(left);
-    auto b = static_cast<float>(right);
-    if (opcode == DIV && b == 0) error("Division by zero.");
-    float result = doarithmetic(a, b, opcode);
-    if (!(result > -2147483904.0f && result < 2147483648.0f)) error("Integer overflow.");
-    return static_cast<std::int32_t>(result);
+// Integer arithmetic, its faults raised as machine errors.
+std::int32_t intresult(std::int32_t left, std::int32_t right, byte opcode) {
+    intoutcome result = intarithmetic(left, right, opcode);
+    if (result.fault == intfault::divisionbyzero) error("Division by zero.");
+    if (result.fault == intfault::overflow) error("Integer overflow.");
+    return result.value;
 }
 
 // The operand of the instruction that runs now: read ahead, or read from the body as it stands.
@@ -109,7 +90,7 @@ void arithmetic(machine& vm, byte opcode) {
         result->identifier = vtype::builtin_int;
         std::int32_t a = left->getint();
         std::int32_t b = right->getint();
-        result->intval = intarithmetic(a, b, opcode);
+        result->intval = intresult(a, b, opcode);
     }
     vm.pushfresh(result);
 }

@@ -6,6 +6,7 @@
 // values made before against values made after).
 #include "vm/fused.hpp"
 
+#include "vm/arithmetic.hpp"
 #include "vm/machine.hpp"
 
 namespace V4VM {
@@ -39,24 +40,6 @@ const variable* numberoperand(machine& vm, vname name) {
     return value != nullptr && isnumber(*value) && vm.copiesalone(*value) ? value : nullptr;
 }
 
-float arithmetic(float a, float b, byte opcode) {
-    switch (opcode) {
-        case ADD: return a + b;
-        case SUB: return a - b;
-        case MUL: return a * b;
-        default: return a / b;
-    }
-}
-
-bool compare(float a, float b, byte opcode) {
-    switch (opcode) {
-        case GREATER: return a > b;
-        case LESS: return a < b;
-        case LESSEQ: return a <= b;
-        default: return a >= b;
-    }
-}
-
 // LOADLOCAL a, STASH, SAVESCOPE, (LOADLOCAL b | PUSHCONST n), UNSTASH, operation: pushes a op b.
 bool binary(machine& vm, const fusedrun& run) {
     const variable* left = numberoperand(vm, run.name);
@@ -78,20 +61,17 @@ bool binary(machine& vm, const fusedrun& run) {
     byte opcode = run.opcode;
     if (opcode <= DIV) {
         if (left->identifier == vtype::builtin_float || right->identifier == vtype::builtin_float) {
-            result = vm.newfloat(arithmetic(left->getfloat(), right->getfloat(), opcode));
+            result = vm.newfloat(doarithmetic(left->getfloat(), right->getfloat(), opcode));
         } else {
-            // Single precision, truncated toward zero; the faults are left to the instructions.
-            auto a = static_cast<float>(left->intval);
-            auto b = static_cast<float>(right->intval);
-            if (opcode == DIV && b == 0) return false;
-            float value = arithmetic(a, b, opcode);
-            if (!(value > -2147483904.0f && value < 2147483648.0f)) return false;
-            result = vm.newint(static_cast<std::int32_t>(value));
+            // The faults are left to the instructions.
+            intoutcome value = intarithmetic(left->intval, right->intval, opcode);
+            if (value.fault != intfault::none) return false;
+            result = vm.newint(value.value);
         }
     } else if (opcode == EQUAL) {
         result = vm.newint(*right == *left ? 1 : 0);
     } else {
-        result = vm.newint(compare(left->getfloat(), right->getfloat(), opcode) ? 1 : 0);
+        result = vm.newint(docomparison(left->getfloat(), right->getfloat(), opcode) ? 1 : 0);
     }
     vm.savlvar = vm.databasestack.back();
     vm.pushfresh(result);
