@@ -58,9 +58,7 @@ public:
 struct scope::nodecache : recycler<scope::node> {};
 struct scope::writescache : recycler<scope::recentwrites> {};
 
-void scope::release(recentwrites* writes) {
-    if (writes != nullptr && --writes->refs == 0) writescache::recycle(writes);
-}
+void scope::recycle(recentwrites* writes) { writescache::recycle(writes); }
 
 void scope::destroy(node* at) {
     // Iterative along one child, so that freeing a long chain cannot exhaust the stack.

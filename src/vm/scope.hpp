@@ -91,7 +91,10 @@ private:
     static void release(node* at) {
         if (at != nullptr && --at->refs == 0) destroy(at);
     }
-    static void release(recentwrites* writes);
+    static void release(recentwrites* writes) {
+        if (writes != nullptr && --writes->refs == 0) recycle(writes);
+    }
+    static void recycle(recentwrites* writes);
     static void destroy(node* at);
     void settree(const void* key, variable* value);
 
