@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "common/opcodes.hpp"
@@ -195,9 +196,14 @@ void compiletext(std::string target, int mode, textorigin origin) {
 void compilecode(std::string target, int mode) { compiletext(std::move(target), mode, {}); }
 
 sourcemap compilesource(const std::string& name, std::string text) {
-    resetpacker();
-    resetpositions();
-    textorigin origin{addcompiledfile(name, text), 1};
-    compiletext(std::move(text), 0, origin);
-    return sourcemap(std::move(compiledfiles), std::move(coderuns), code.size());
+    try {
+        resetpacker();
+        resetpositions();
+        textorigin origin{addcompiledfile(name, text), 1};
+        compiletext(std::move(text), 0, origin);
+        return sourcemap(std::move(compiledfiles), std::move(coderuns), code.size());
+    } catch (const std::bad_alloc&) {
+        // What the failed step held is freed by now; the report needs little.
+        error("Out of memory.");
+    }
 }

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <iostream>
 
-#include "common/machinereporting.hpp"
+#include "common/runsettings.hpp"
 #include "common/positionreport.hpp"
 #include "common/process.hpp"
 #include "common/sourcetext.hpp"
@@ -71,5 +71,5 @@ int runvesk(int argc, const char* const* argv) {
         printlisting(std::cout, code, positions);
         endprocess(0);
     }
-    return runprogram(code, machinereporting{chosen.quiet, &positions});
+    return runprogram(code, runsettings{chosen.quiet, &positions, chosen.maxsteps});
 }

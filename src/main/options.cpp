@@ -1,5 +1,6 @@
 #include "main/options.hpp"
 
+#include <charconv>
 #include <string_view>
 #include <vector>
 
@@ -23,8 +24,20 @@ bool setoption(options& chosen, std::string_view name) {
     return true;
 }
 
+// A count written in decimal, more than 0; 0 when the text is not one.
+std::uint64_t readcount(std::string_view text) {
+    std::uint64_t count = 0;
+    auto [end, failure] = std::from_chars(text.data(), text.data() + text.size(), count);
+    return failure == std::errc() && end == text.data() + text.size() ? count : 0;
+}
+
 // Reads one argument that begins with "-"; returns the problem with it, if any.
 std::string readoption(options& chosen, std::string_view argument) {
+    if (argument.starts_with("--max-steps=")) {
+        chosen.maxsteps = readcount(argument.substr(12));
+        if (chosen.maxsteps == 0) return "--max-steps needs a whole number above 0: " + std::string(argument);
+        return "";
+    }
     if (argument.starts_with("--")) {
         if (!setoption(chosen, argument.substr(2))) return "unknown option: " + std::string(argument);
         return "";
@@ -65,7 +78,9 @@ commandline readcommandline(int argc, const char* const* argv) {
     return line;
 }
 
-void printusage(std::ostream& out) { out << "usage: vesk [-q] [-l] [-w] [-h] [-V] [--] FILE" << std::endl; }
+void printusage(std::ostream& out) {
+    out << "usage: vesk [-q] [-l] [-w] [-h] [-V] [--max-steps=N] [--] FILE" << std::endl;
+}
 
 void printhelp(std::ostream& out) {
     printusage(out);
@@ -76,6 +91,7 @@ void printhelp(std::ostream& out) {
            "  -l, --listing   compile only and print the bytecode, one instruction a line\n"
            "  -w, --warn      compile only and warn about the language's traps the program\n"
            "                  falls into, as FILE:LINE: warning: ... (before the listing of -l)\n"
+           "  --max-steps=N   end the run with a machine error after N instructions\n"
            "  -h, --help      print this help and exit\n"
            "  -V, --version   print the version and exit\n"
            "  --              end the options: the next argument is FILE even if it begins with -\n"

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <ostream>
 #include <string>
 
@@ -11,6 +12,7 @@ struct options {
     bool warn = false;     // -w: compile only and print the warnings
     bool help = false;     // -h
     bool version = false;  // -V
+    std::uint64_t maxsteps = 0;  // --max-steps=N: the most instructions a run executes; 0 for no limit
     std::string file;
 };
 

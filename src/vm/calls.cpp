@@ -30,7 +30,11 @@ void callfunc(machine& vm, std::int32_t argnum, const scope& targs) {
     vm.calltrace.push_back(function);
 
     if (function->ismodule) {
-        if (mfuncptr native = function->modulefunc()) native(vm, receiver, frame);
+        if (mfuncptr native = function->modulefunc()) {
+            vm.innative = true;
+            native(vm, receiver, frame);
+            vm.innative = false;
+        }
         popcalltrace(vm);
         return;
     }

@@ -79,23 +79,29 @@ void integritycheck(machine& vm) {
 }
 
 void reporterror(machine& vm, const vmerror& failure) {
-    std::ostringstream out;
-    if (vm.reporting.quiet) {
-        reportplace(vm, failure, out);
+    std::string headline = std::string("VESK 4 VM error") + (failure.withinmodule ? " within module" : "") + ": " +
+                           failure.message + '\n';
+    try {
+        std::ostringstream out;
+        if (vm.settings.quiet) {
+            reportplace(vm, failure, out);
+        } else {
+            out << headline;
+            dumpcode(vm, out);
+            dumpcalltrace(vm, out);
+            dumpdatastack(vm, out);
+        }
         writeall(out.str());
-        return;
+    } catch (const std::bad_alloc&) {
+        // Out of memory for the whole report: its first line at least.
+        writeall(vm.settings.quiet ? "vesk: " + failure.message + '\n' : headline);
     }
-    out << "VESK 4 VM error" << (failure.withinmodule ? " within module" : "") << ": " << failure.message << '\n';
-    dumpcode(vm, out);
-    dumpcalltrace(vm, out);
-    dumpdatastack(vm, out);
-    writeall(out.str());
 }
 
 int reportfinish(machine& vm) {
     bool coded = !vm.datastack.empty() && vm.datastack.back()->identifier == vtype::builtin_int;
     std::int32_t code = coded ? vm.datastack.back()->intval : 0;
-    if (!vm.reporting.quiet) {
+    if (!vm.settings.quiet) {
         std::cout << std::endl;
         if (coded)
             std::cout << "<VESK 4> Program finished with code " << code << std::endl;

@@ -169,9 +169,14 @@ void machine::rununtil(std::size_t depth) {
     // A copy: running the instruction may decode more of the same body, which moves its instructions.
     const instruction in = code.at(*top.body, top.next, top.hint);
     top.current = in.start;
+    if (settings.maxsteps != 0 && ++steps > settings.maxsteps) error("Step limit reached.");
     if (in.fused != 0) {
         const fusedrun& run = code.fusion(*top.body, in);
-        if (runfused(*this, run)) {
+        // A run counts as the instructions it stands for; one that would pass the limit runs them one
+        // by one, so that the limit stops the very instruction it reaches.
+        bool withinlimit = settings.maxsteps == 0 || steps - 1 + run.count <= settings.maxsteps;
+        if (withinlimit && runfused(*this, run)) {
+            if (settings.maxsteps != 0) steps += run.count - 1;
             top.next = run.end;
             top.hint += run.count;
             return;

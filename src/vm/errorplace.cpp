@@ -36,7 +36,7 @@ void reportplace(const machine& vm, const vmerror& failure, std::ostream& out) {
         message.erase(message.find_last_not_of(' ') + 1);
     }
     if (failure.withinmodule) message += " (within module)";
-    const sourcemap* positions = vm.reporting.positions;
+    const sourcemap* positions = vm.settings.positions;
     if (failure.panic || positions == nullptr || vm.codestack.empty()) {
         reportwithoutplace(out, message);
         return;

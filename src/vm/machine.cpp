@@ -1,5 +1,7 @@
 #include "vm/machine.hpp"
 
+#include <new>
+
 #include "vm/calls.hpp"
 #include "vm/diagnostics.hpp"
 
@@ -41,6 +43,9 @@ int machine::run() {
         status = reportfinish(*this);
     } catch (const vmerror& failure) {
         reporterror(*this, failure);
+    } catch (const std::bad_alloc&) {
+        // Whatever the failed step was building is freed by now.
+        reporterror(*this, vmerror{"Out of memory.", innative});
     }
     files.closeall();
     return status;

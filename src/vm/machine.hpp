@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "common/machinereporting.hpp"
+#include "common/runsettings.hpp"
 #include "vm/code.hpp"
 #include "vm/collector.hpp"
 #include "vm/diagnostics.hpp"
@@ -64,8 +64,10 @@ public:
     std::optional<scope> savlvar;          // only the newest saved scope is ever read
     variable* progroot = nullptr;
 
-    // How the run's end is reported: quietly, and with the source positions of the program.
-    machinereporting reporting;
+    // How the run is reported (quietly, with the source positions of the program) and how far it may go.
+    runsettings settings;
+    std::uint64_t steps = 0;  // instructions executed
+    bool innative = false;    // a native is running: an error it raises is "within module"
 
     // The first steps of start-up: root scope, program root on callstack and calltrace, global
     // "progroot". init() then gives the program root its built-ins.

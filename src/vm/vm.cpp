@@ -4,9 +4,9 @@
 
 namespace V4VM {
 
-int runprogram(const std::vector<byte>& program, const machinereporting& reporting) {
+int runprogram(const std::vector<byte>& program, const runsettings& settings) {
     machine vm;
-    vm.reporting = reporting;
+    vm.settings = settings;
     vm.init();
     vm.loadprogram(program);
     return vm.run();

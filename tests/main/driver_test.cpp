@@ -15,7 +15,7 @@ TEST(Driver, ListsBytesLastFirstInHexAndStaysInHex) {
     EXPECT_EQ(out.str(), "0 41 2 e ff");
 }
 
-const std::string usage = "usage: vesk [-q] [-l] [-w] [-h] [-V] [--] FILE\n";
+const std::string usage = "usage: vesk [-q] [-l] [-w] [-h] [-V] [--max-steps=N] [--] FILE\n";
 
 TEST(Driver, CommandLineErrorsPrintUsageAndFail) {
     const std::pair<const char*, const char*> cases[] = {
@@ -25,6 +25,7 @@ TEST(Driver, CommandLineErrorsPrintUsageAndFail) {
         {" -x a.VKEX", "vesk: unknown option: -x\n"},
         {" -qz a.VKEX", "vesk: unknown option: -z\n"},
         {" --quiet --typo a.VKEX", "vesk: unknown option: --typo\n"},
+        {" --max-steps=1x a.VKEX", "vesk: --max-steps needs a whole number above 0: --max-steps=1x\n"},
     };
     for (const auto& [arguments, message] : cases) {
         binaryrun run = runwitharguments(arguments);

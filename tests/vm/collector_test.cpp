@@ -191,6 +191,10 @@ runresult runinprocess(const fs::path& program, const fs::path& expectations, bo
     if (compiled.status == -1) {
         machine vm;
         if (collecteverycycle) vm.gc.setthreshold(0);
+        // A program that runs until its step limit gets the limit here too.
+        std::string options = slurp((expectations / (name + ".args")).string());
+        std::size_t limit = options.find("--max-steps=");
+        if (limit != std::string::npos) vm.settings.maxsteps = std::stoull(options.substr(limit + 12));
         vm.init();
         vm.loadprogram(compiled.code);
         output printed = capture([&] {

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <cstdint>
+
 #include "common/sourcemap.hpp"
 
-// What the driver tells the machine about how a run is to be reported; the machine reads it and
-// nothing else of the command line.
+// What the driver tells the machine about a run: how it is reported and how far it may go; the machine
+// reads this and nothing else of the command line.
 //
 // A quiet run (-q) prints only what the program prints: no finish line (the exit status stays the
 // finish code). A machine error in a quiet run is a short report on standard error, through
@@ -12,8 +14,11 @@
 // each as FILE:LINE and the function's name, cut to the last 20 with a count of the rest (the bodies of
 // `if`, `while` and `for` are not entries of their own). An error with no position (a panic, a failed
 // flush at the end) is "vesk: " and the message.
-struct machinereporting {
+struct runsettings {
     bool quiet = false;
     // Where each byte of the program handed to loadprogram came from; never null in a run of vesk.
     const sourcemap* positions = nullptr;
+    // The most instructions the run executes (those of IF, WHILE and FOR bodies and constructors
+    // included) before it ends with the machine error "Step limit reached."; 0 for no limit.
+    std::uint64_t maxsteps = 0;
 };
