@@ -119,7 +119,6 @@ public:
     // Members, built-in methods included.
     variable* findmember(variable& owner, vname name);  // null when absent
     void setmember(variable& owner, vname name, variable* value);
-    bool hasmembers(const variable& owner) const { return !owner.attributes.empty(); }
     // Calls visit(name) for every member name, in no particular order.
     template <typename visitor>
     void foreachmembername(const variable& owner, visitor&& visit) const;

@@ -71,7 +71,6 @@ public:
     }
 
     variable* find(vname name) const;  // null when absent
-    bool contains(vname name) const { return find(name) != nullptr; }
     void set(vname name, variable* value);
     bool empty() const { return root == nullptr && (recent == nullptr || recent->count == 0); }
 
