@@ -8,6 +8,7 @@
 
 #include "vm/arithmetic.hpp"
 #include "vm/machine.hpp"
+#include "vm/moduleapi.hpp"
 
 namespace V4VM {
 
@@ -22,21 +23,9 @@ bool isnumber(const variable& value) {
     return value.identifier == vtype::builtin_int || value.identifier == vtype::builtin_float;
 }
 
-bool isvaluekind(vtype type) {
-    return type == vtype::builtin_int || type == vtype::builtin_float || type == vtype::builtin_string ||
-           type == vtype::builtin_pntr;
-}
-
-// What LOADLOCAL would find, or null where it would fail.
-variable* findlocal(machine& vm, vname name) {
-    if (vm.progroot != nullptr)
-        if (variable* member = vm.findmember(*vm.progroot, name)) return member;
-    return vm.databasestack.back().find(name);
-}
-
 // A number operand of a binary run that LOADLOCAL or PUSHCONST would push a copy of, without failing.
 const variable* numberoperand(machine& vm, vname name) {
-    const variable* value = findlocal(vm, name);
+    const variable* value = moduleapi::findlocalvar(vm, name);
     return value != nullptr && isnumber(*value) && vm.copiesalone(*value) ? value : nullptr;
 }
 
@@ -108,20 +97,17 @@ bool assignment(machine& vm, const fusedrun& run) {
     }
     current.set(run.name, holder);
     if (rootstore) vm.setmember(*vm.callstack.back(), run.name, holder);
-    variable* target = findlocal(vm, run.name);  // found: the name is in the current scope now
+    variable* target = moduleapi::findlocalvar(vm, run.name);  // found: the name is in the current scope now
     vm.assign(*target, *value);
-    if (copied && target->attributes.islazy()) {
-        // The pointer's set assigns from a copy of the value, whose fresh methods have serials of their own.
-        methodkind kind = target->attributes.kind();
-        target->attributes.makelazy(kind, true, vm.values.reserve(vm.methods.of(kind).entries.size()));
-    }
+    // The pointer's set assigns from a copy of the value, whose fresh methods have serials of their own.
+    if (copied) vm.renumbermethods(*target);
     return true;
 }
 
 // LOADLOCAL o, ENTERTOP, LOADATTR m, RESTORESCOPE, STASH, where o and its member m are held by reference
 // (no copies): o is entered with the saved scope, and m, bound to o, waits on the memory stack.
 bool methodcall(machine& vm, const fusedrun& run) {
-    variable* object = findlocal(vm, run.name);
+    variable* object = moduleapi::findlocalvar(vm, run.name);
     if (object == nullptr || isvaluekind(object->identifier) || !vm.savlvar) return false;
     variable* method = vm.findmember(*object, run.member);
     if (method == nullptr || isvaluekind(method->identifier)) return false;

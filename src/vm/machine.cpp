@@ -59,13 +59,6 @@ variable* machine::poprawtop() {
     return top;
 }
 
-namespace {
-bool isvaluekind(vtype type) {
-    return type == vtype::builtin_int || type == vtype::builtin_float || type == vtype::builtin_string ||
-           type == vtype::builtin_pntr;
-}
-}  // namespace
-
 variable* machine::gettopvar() {
     if (datastack.empty()) error("Data stack is empty.");
     variable* top = takevar(datastack.back());
@@ -79,10 +72,7 @@ variable* machine::takevar(variable* top) {
         // takes the copy's serials.
         top->fresh = false;
         top->serial = values.reserve(1);
-        if (top->attributes.islazy()) {
-            methodkind kind = top->attributes.kind();
-            top->attributes.makelazy(kind, true, values.reserve(methods.of(kind).entries.size()));
-        }
+        renumbermethods(*top);
         return top;
     }
     top->fresh = false;

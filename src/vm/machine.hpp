@@ -105,6 +105,9 @@ public:
     // The value to use when `value` is fetched: a copy for the value kinds, the value itself otherwise.
     variable* getvar(variable* value);
     variable* getcopy(variable* value);
+    // Gives a value whose methods are still a note the serials a copy's methods get: reserved now, in
+    // the order of their names.
+    void renumbermethods(variable& value);
     // Whether a copy of `value` is the value with new serials and nothing else: no member, receiver
     // or dictionary entry is met on the way.
     bool copiesalone(const variable& value) {

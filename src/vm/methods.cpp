@@ -30,6 +30,13 @@ methodtable maketable(nametable& names, std::initializer_list<methoddef> methods
     return table;
 }
 
+// A method object as a fresh value of its kind gets it: native and shape set, nothing else.
+void makemethod(variable& made, const methodtable::entry& method) {
+    made.identifier = method.shape;
+    made.ismodule = true;
+    made.setmodulefunc(method.native);
+}
+
 }  // namespace
 
 std::uint64_t methodtable::serialof(const memberset& members, std::size_t index) const {
@@ -77,9 +84,7 @@ void methodtables::attach(heap& values, variable& target, methodkind kind) const
     makeplain(values, target.attributes);
     for (const methodtable::entry& method : table.entries) {
         variable* made = values.make();
-        made->identifier = method.shape;
-        made->ismodule = true;
-        made->setmodulefunc(method.native);
+        makemethod(*made, method);
         target.attributes.plainforwriting()[method.name] = made;
     }
 }
@@ -96,9 +101,7 @@ variable* methodtables::materialize(heap& values, const memberset& members, std:
     if (!fresh) return place->second;
     try {
         variable* made = values.makewithserial(serial);
-        made->identifier = table.entries[index].shape;
-        made->ismodule = true;
-        made->setmodulefunc(table.entries[index].native);
+        makemethod(*made, table.entries[index]);
         made->lazymethod = true;
         place->second = made;
         return made;

@@ -107,11 +107,14 @@ variable& gettargetpntr(variable* target) {
     return *target->pntrval();
 }
 
-variable* getlocalvar(machine& vm, vname target) {
+variable* findlocalvar(machine& vm, vname target) {
     if (vm.progroot != nullptr)
         if (variable* member = vm.findmember(*vm.progroot, target)) return member;
-    if (!vm.databasestack.empty())
-        if (variable* local = vm.databasestack.back().find(target)) return local;
+    return vm.databasestack.empty() ? nullptr : vm.databasestack.back().find(target);
+}
+
+variable* getlocalvar(machine& vm, vname target) {
+    if (variable* local = findlocalvar(vm, target)) return local;
     error("Local variable not found: " + target.str());
 }
 

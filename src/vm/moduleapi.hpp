@@ -38,6 +38,8 @@ void Dsetindex(dictmap& dict, variable* key, variable* val);
 variable* Duplicatevar(machine& vm, variable* target);
 variable& gettargetpntr(variable* target);
 variable* getlocalvar(machine& vm, vname target);
+// What getlocalvar finds, or null where it would fail.
+variable* findlocalvar(machine& vm, vname target);
 variable* getglobalvar(machine& vm, vname target);
 
 }  // namespace moduleapi

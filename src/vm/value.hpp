@@ -36,6 +36,12 @@ enum class vtype : std::uint8_t {
 // "BUILTIN_INT", "BUILTIN_FLOAT", ... and "" for vtype::none.
 const std::string& typetext(vtype type);
 
+// The kinds a fetch copies: integers, floats, strings and pointers; every other kind is shared.
+inline bool isvaluekind(vtype type) {
+    return type == vtype::builtin_int || type == vtype::builtin_float || type == vtype::builtin_string ||
+           type == vtype::builtin_pntr;
+}
+
 // A native: the machine, the receiver (possibly null) and the arguments "arg0", "arg1", ...
 using mfuncptr = void (*)(machine& vm, variable* self, const scope& args);
 

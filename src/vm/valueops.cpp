@@ -154,16 +154,12 @@ variable* machine::newlist(std::vector<variable*> elements) {
     return result;
 }
 
-variable* machine::getvar(variable* value) {
-    switch (value->identifier) {
-        case vtype::builtin_int:
-        case vtype::builtin_float:
-        case vtype::builtin_string:
-        case vtype::builtin_pntr:
-            return getcopy(value);
-        default:
-            return value;
-    }
+variable* machine::getvar(variable* value) { return isvaluekind(value->identifier) ? getcopy(value) : value; }
+
+void machine::renumbermethods(variable& value) {
+    if (!value.attributes.islazy()) return;
+    methodkind kind = value.attributes.kind();
+    value.attributes.makelazy(kind, true, values.reserve(methods.of(kind).entries.size()));
 }
 
 bool machine::copiesalonewithmembers(const variable& value) {
@@ -180,10 +176,7 @@ variable* machine::getcopy(variable* value) {
     if (copiesalone(*value)) {
         variable* copy = values.make();
         assign(*copy, *value);
-        if (copy->attributes.islazy()) {
-            methodkind kind = copy->attributes.kind();
-            copy->attributes.makelazy(kind, true, values.reserve(methods.of(kind).entries.size()));
-        }
+        renumbermethods(*copy);
         return copy;
     }
     copier copies(*this);
