@@ -21,4 +21,7 @@ struct runsettings {
     // The most instructions the run executes (those of IF, WHILE and FOR bodies and constructors
     // included) before it ends with the machine error "Step limit reached."; 0 for no limit.
     std::uint64_t maxsteps = 0;
+    // The most bytes the machine's heap may hold (values and their payloads: string bytes, list and
+    // dictionary entries, member maps) before the run ends with "Out of memory."; 0 for no limit.
+    std::uint64_t maxmemory = 0;
 };

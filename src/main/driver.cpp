@@ -71,5 +71,5 @@ int runvesk(int argc, const char* const* argv) {
         printlisting(std::cout, code, positions);
         endprocess(0);
     }
-    return runprogram(code, runsettings{chosen.quiet, &positions, chosen.maxsteps});
+    return runprogram(code, runsettings{chosen.quiet, &positions, chosen.maxsteps, chosen.maxmemory});
 }
