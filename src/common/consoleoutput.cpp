@@ -69,7 +69,6 @@ consoleoutput::~consoleoutput() {
 }
 
 int takeconsolefailure() {
-    std::cout.flush();
     auto* console = dynamic_cast<consolebuffer*>(std::cout.rdbuf());
     return console == nullptr ? 0 : console->takefailure();
 }

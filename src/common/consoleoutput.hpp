@@ -56,6 +56,7 @@ private:
     std::streambuf* previous;
 };
 
-// Flushes std::cout and returns the reason its output failed, the first time it is asked after the
-// failure; 0 otherwise, and always when std::cout writes elsewhere than to a consolebuffer.
+// The reason std::cout's output failed so far, the first time it is asked after the failure; 0
+// otherwise, and always when std::cout writes elsewhere than to a consolebuffer. Flush first to learn
+// the fate of what is buffered.
 int takeconsolefailure();

@@ -15,6 +15,7 @@ namespace {
 // Standard output that failed where no machine was there to report it (the listing, the help, the
 // progress lines of a run that never reached the machine) is reported last.
 int reportconsolefailure(int status) {
+    std::cout.flush();
     int reason = takeconsolefailure();
     if (reason == 0) return status;
     if (reason == EPIPE) return closedpipestatus;
