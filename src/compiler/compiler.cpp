@@ -73,7 +73,7 @@ void compiledef(const tokens& rest, const places& where, int mode) {
     incomplete(rest, 2, "def");
     if (mode == 1) name = "@" + name;
     unpreppedname.drop(1);
-    std::vector<std::string> args = getargs(unpreppedname, ",", {")"});
+    piecelist args = getargs(unpreppedname, ",", {")"});
 
     addcode(PUSHCONST);
     addcode(CODE);

@@ -27,9 +27,8 @@ struct group {
 // Removes the blank that follows the word `length` characters into the unread text, keeping the
 // word at the front: the word moves one place on instead of the tail moving back.
 void dropblankafter(scantext& target, std::size_t length) {
-    auto start = target.text.begin() + static_cast<std::ptrdiff_t>(target.pos);
-    std::copy_backward(start, start + static_cast<std::ptrdiff_t>(length),
-                       start + static_cast<std::ptrdiff_t>(length) + 1);
+    char* start = target.unreadforchange();
+    std::copy_backward(start, start + length, start + length + 1);
     target.pos += 1;
 }
 
@@ -121,13 +120,13 @@ std::string seekstring(scantext& target, const std::vector<std::string>& blackli
     return out;
 }
 
-std::vector<std::string> getargs(scantext& target, const std::string& seperator, const std::vector<std::string>& ends) {
+piecelist getargs(scantext& target, const std::string& seperator, const std::vector<std::string>& ends) {
     std::vector<std::string> targets = {seperator, seperator + " "};
     targets.insert(targets.end(), ends.begin(), ends.end());
-    std::vector<std::string> result;
+    piecelist result;
     while (true) {
         std::string temp = seekstring(target, targets, GIM, 0, false);
-        if (!temp.empty()) result.push_back(std::move(temp));
+        if (!temp.empty()) result.add(temp);
         if (checkstrings(target.rest(), ends)) return result;
         if (target.startswith(',')) {
             target.drop(1);
@@ -139,19 +138,23 @@ std::vector<std::string> getargs(scantext& target, const std::string& seperator,
     }
 }
 
-void callfunc(const std::vector<std::string>& arguments) {
+void callfunc(const piecelist& arguments) {
     addcode(STASH);
-    for (const std::string& argument : arguments) handleexpr(argument);
+    for (std::string_view argument : arguments) handleexpr(argument);
     addcode(UNSTASH);
     addcode(CALL);
     addcode(INT);
     compileint(static_cast<int>(arguments.size()));
 }
 
-std::string gointo(std::string target, int& wentin, std::vector<std::string> enders) {
+std::string gointo(std::string_view target, int& wentin, std::vector<std::string> enders) {
     addcode(ENTERTOP);
     wentin += 1;
-    if (!checkstrings(target, ".")) target = "." + target;
+    std::string dotted;
+    if (!checkstrings(target, ".")) {
+        dotted = "." + std::string(target);
+        target = dotted;
+    }
     enders.push_back(".");
     scantext path(target);
     std::string component;
