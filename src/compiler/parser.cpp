@@ -7,6 +7,8 @@
 
 namespace {
 
+constexpr std::size_t nowhere = std::string_view::npos;
+
 std::string unclosedmessage(char opener) {
     if (opener == '"' || opener == '\'') return "String is never closed.";
     return std::string("'") + opener + "' is never closed.";
@@ -14,51 +16,39 @@ std::string unclosedmessage(char opener) {
 
 }  // namespace
 
-std::vector<std::vector<std::string>> parse(std::string_view target, textorigin origin, segmentstarts* starts) {
-    std::vector<std::vector<std::string>> out;
-    std::vector<std::string> tout;
-    std::string temp;
-    // Where the current segment began, where the current statement's segments began, and where the
-    // outermost open grouping was opened.
-    constexpr std::size_t nowhere = std::string_view::npos;
-    std::size_t tempstart = nowhere;
-    std::vector<std::size_t> toutstarts;
-    std::size_t groupstart = 0;
-    auto endsegment = [&](std::size_t at) {
-        tout.push_back(std::move(temp));
-        temp.clear();
-        toutstarts.push_back(tempstart == nowhere ? at : tempstart);
-        tempstart = nowhere;
-    };
-    auto endstatement = [&](std::size_t at) {
-        endsegment(at);
-        out.push_back(std::move(tout));
-        tout.clear();
-        if (starts) starts->push_back(std::move(toutstarts));
-        toutstarts.clear();
-    };
-    auto failat = [&](int status, const std::string& usual, const std::string& message, std::size_t at) {
-        linecounter lines(target, origin);
-        splitterfailure(status, usual, message, lines.at(at));
-    };
-    int codeblockmarker = 0;
-    int listmarker = 0;
-    int expressionmarker = 0;
-    int string1marker = 0;
-    int string2marker = 0;
-    int igntotout = 0;
-    bool ignspace = false;
-    auto sum = [&] {
-        return codeblockmarker + listmarker + expressionmarker + string1marker + string2marker + igntotout;
-    };
+statementsplitter::statementsplitter(std::string_view target, textorigin origin, bool quiet)
+    : target(target), origin(origin), quiet(quiet), segmentstart(nowhere) {}
 
-    for (std::size_t at = 0; at < target.size(); ++at) {
+void statementsplitter::failat(int status, const std::string& usual, const std::string& message,
+                               std::size_t where) const {
+    linecounter lines(target, origin);
+    splitterfailure(status, usual, message, lines.at(where));
+}
+
+int statementsplitter::sum() const {
+    return codeblockmarker + listmarker + expressionmarker + string1marker + string2marker + igntotout;
+}
+
+void statementsplitter::endsegment(splitstatement& statement, std::size_t end) {
+    std::size_t start = segmentstart == nowhere ? end : segmentstart;
+    statement.segments.push_back(target.substr(start, segmentlength));
+    statement.starts.push_back(start);
+    segmentstart = nowhere;
+    segmentlength = 0;
+}
+
+bool statementsplitter::next(splitstatement& statement) {
+    if (finished) return false;
+    statement.segments.clear();
+    statement.starts.clear();
+    for (; at < target.size(); ++at) {
         char TS = target[at];
         int markersum = sum();
         if (TS == '\n' && markersum <= 0) {
-            endstatement(at);
+            endsegment(statement, at);
             ignspace = true;
-            continue;
+            at += 1;
+            return true;
         }
 
         // An opener met while already inside something is withdrawn again at the end of its character.
@@ -92,7 +82,7 @@ std::vector<std::vector<std::string>> parse(std::string_view target, textorigin 
             } else if (TS == '\'') {
                 string2marker -= 1;
             } else if (TS == ']') {
-                if (listmarker <= 0) std::cerr << "PARSER FAILURE" << std::endl;
+                if (listmarker <= 0 && !quiet) std::cerr << "PARSER FAILURE" << std::endl;
                 listmarker -= 1;
             }
         }
@@ -102,25 +92,45 @@ std::vector<std::vector<std::string>> parse(std::string_view target, textorigin 
         bool blank = TS == ' ' || TS == '\t';
         if (ignspace && blank) continue;
         ignspace = false;
-        if (temp.empty()) tempstart = at;
-        temp += TS;
+        // A segment is all of the text from its first character on: blanks are skipped only before it.
+        if (segmentlength == 0) segmentstart = at;
+        segmentlength += 1;
 
         if (sum() <= 0) {
             if (blank) {
-                temp.pop_back();
-                endsegment(at);
+                segmentlength -= 1;
+                endsegment(statement, at);
             }
         } else if (igntotout > 0) {
             igntotout -= 1;
         }
     }
 
-    endstatement(target.size());
+    endsegment(statement, target.size());
+    finished = true;
     if (sum() > 0) {
         std::ostringstream usual;
         usual << "parser error, markers over 1, grammatically not valid." << codeblockmarker << "/" << expressionmarker
               << "/" << string1marker << "/" << string2marker << "/" << igntotout << "/" << listmarker << "/";
         failat(51, usual.str(), unclosedmessage(target[groupstart]), groupstart);
+    }
+    return true;
+}
+
+void checksplit(std::string_view target, textorigin origin) {
+    statementsplitter splitter(target, origin, false);
+    splitstatement statement;
+    bool more = true;
+    while (more) more = splitter.next(statement);
+}
+
+std::vector<std::vector<std::string>> parse(std::string_view target, textorigin origin, segmentstarts* starts) {
+    std::vector<std::vector<std::string>> out;
+    statementsplitter splitter(target, origin, false);
+    splitstatement statement;
+    while (splitter.next(statement)) {
+        out.emplace_back(statement.segments.begin(), statement.segments.end());
+        if (starts) starts->push_back(statement.starts);
     }
     return out;
 }
