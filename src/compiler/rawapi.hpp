@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "compiler/piecelist.hpp"
+
 // Source text is never tokenised: the compiler cuts pieces off the front of a text with seekstring.
 
 // A text read from its front. The unread part starts at `pos`; reading moves `pos` instead of erasing,
@@ -58,39 +60,6 @@ bool checkstrings(std::string_view x, const std::vector<std::string>& y);
 // into the result. With `doalphachecking`, an all-letter target counts only as a word between blanks.
 std::string seekstring(scantext& target, const std::vector<std::string>& blacklist, const groups& ignorance,
                        int blacklistmode, bool doalphachecking);
-
-// Texts in one buffer, one after another: a list of a million short texts costs little more than
-// their characters.
-class piecelist {
-public:
-    void add(std::string_view piece) {
-        characters += piece;
-        ends.push_back(characters.size());
-    }
-    std::size_t size() const { return ends.size(); }
-    bool empty() const { return ends.empty(); }
-    std::string_view operator[](std::size_t i) const {
-        std::size_t start = i == 0 ? 0 : ends[i - 1];
-        return std::string_view(characters).substr(start, ends[i] - start);
-    }
-
-    struct iterator {
-        const piecelist* list;
-        std::size_t index;
-        std::string_view operator*() const { return (*list)[index]; }
-        iterator& operator++() {
-            index += 1;
-            return *this;
-        }
-        bool operator==(const iterator& other) const { return index == other.index; }
-    };
-    iterator begin() const { return {this, 0}; }
-    iterator end() const { return {this, ends.size()}; }
-
-private:
-    std::string characters;
-    std::vector<std::size_t> ends;
-};
 
 // Splits a comma-separated list up to one of `ends`, which stays at the front of `target`. Empty
 // pieces are dropped.
