@@ -9,6 +9,17 @@ namespace {
 
 constexpr std::size_t nowhere = std::string_view::npos;
 
+// Neither a line end, a blank or tab, a quote nor a bracket: a character that changes nothing the
+// splitter counts.
+bool ordinary(char c) {
+    switch (c) {
+        case '\n': case ' ': case '\t': case '"': case '\'': case '[': case ']': case '(': case ')': case '{': case '}':
+            return false;
+        default:
+            return true;
+    }
+}
+
 std::string unclosedmessage(char opener) {
     if (opener == '"' || opener == '\'') return "String is never closed.";
     return std::string("'") + opener + "' is never closed.";
@@ -44,6 +55,23 @@ bool statementsplitter::next(splitstatement& statement) {
     for (; at < target.size(); ++at) {
         char TS = target[at];
         int markersum = sum();
+        if (ordinary(TS)) {
+            // Such a character only joins the segment, and withdraws one opener while any is pending:
+            // with none pending, its whole run joins at once. Deep bodies are split once per level, so
+            // most of a program passes here many times.
+            ignspace = false;
+            if (segmentlength == 0) segmentstart = at;
+            if (markersum > 0 && igntotout > 0) {
+                igntotout -= 1;
+                segmentlength += 1;
+                continue;
+            }
+            std::size_t end = at + 1;
+            while (end < target.size() && ordinary(target[end])) end += 1;
+            segmentlength += end - at;
+            at = end - 1;
+            continue;
+        }
         if (TS == '\n' && markersum <= 0) {
             endsegment(statement, at);
             ignspace = true;
