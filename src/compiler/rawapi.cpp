@@ -32,6 +32,13 @@ void dropblankafter(scantext& target, std::size_t length) {
     target.pos += 1;
 }
 
+// A character that matters inside a group: an escape, or an opener or closer of a group.
+bool countsinside(char c, const std::vector<group>& groups) {
+    return c == '\\' || std::any_of(groups.begin(), groups.end(), [c](const group& g) {
+               return g.opener == c || g.closer == c;
+           });
+}
+
 }  // namespace
 
 bool dropprefix(scantext& target, char prefix) {
@@ -70,7 +77,18 @@ std::string seekstring(scantext& target, const std::vector<std::string>& blackli
         }
 
         bool isinsideany = std::any_of(areinside.begin(), areinside.end(), [](const group& g) { return g.inside > 0; });
-        if (!isinsideany) {
+        if (isinsideany) {
+            // Inside a group no target counts: up to the next escape or grouping character the text
+            // is taken as it stands, in one step (a long list is one group).
+            std::string_view rest = target.rest();
+            std::size_t run = 0;
+            while (run < rest.size() && !countsinside(rest[run], areinside)) run += 1;
+            if (run > 0) {
+                out += rest.substr(0, run);
+                target.drop(run);
+                continue;
+            }
+        } else {
             std::string_view rest = target.rest();
             const std::string* chosen = nullptr;
             for (const std::string& e : blacklist) {
