@@ -29,6 +29,11 @@ int blockdepth = 0;
 
 using tokens = std::vector<std::string_view>;
 
+// The tokens that decide what a statement is and does: its first, and up to four after it (a `for`
+// has the most). Any further token is never read, and the tests of the number of tokens ask for two
+// after the first or for at least so many as a statement needs, which five answer as all would.
+constexpr std::size_t decidingtokens = 5;
+
 // Where each token of a statement begins, in step with its tokens.
 using places = std::vector<textorigin>;
 
@@ -134,18 +139,6 @@ void compilekeyword(std::string_view statement, const tokens& rest, const places
     }
 }
 
-// A statement's tokens and where they begin, without the empty, blank and tab tokens.
-void keeptokens(const splitstatement& statement, linecounter& lines, tokens& kept, places& where) {
-    kept.clear();
-    where.clear();
-    for (std::size_t i = 0; i < statement.segments.size(); ++i) {
-        std::string_view t = statement.segments[i];
-        if (t.empty() || t == " " || t == "\t") continue;
-        kept.push_back(t);
-        where.push_back(lines.at(statement.starts[i]));
-    }
-}
-
 void compilestatement(const tokens& statementtokens, places& where, int mode) {
     if (statementtokens.empty()) return;
     beginstatement(where.front());
@@ -176,12 +169,19 @@ void compileblock(std::string_view target, int mode, textorigin origin) {
     checksplit(target, origin);
     statementsplitter statements(target, origin, true);
     linecounter lines(target, origin);
-    splitstatement statement;
+    // A statement's tokens and where they begin, without the empty, blank and tab segments. Its
+    // first few tokens decide everything about it, so a line of a million blanks keeps only those.
     tokens kept;
     places where;
-    while (statements.next(statement)) {
-        keeptokens(statement, lines, kept, where);
+    segmentsink keep = [&](std::string_view segment, std::size_t start) {
+        if (segment.empty() || segment == " " || segment == "\t" || kept.size() == decidingtokens) return;
+        kept.push_back(segment);
+        where.push_back(lines.at(start));
+    };
+    while (statements.next(keep)) {
         compilestatement(kept, where, mode);
+        kept.clear();
+        where.clear();
     }
 }
 

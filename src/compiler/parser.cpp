@@ -40,18 +40,15 @@ int statementsplitter::sum() const {
     return codeblockmarker + listmarker + expressionmarker + string1marker + string2marker + igntotout;
 }
 
-void statementsplitter::endsegment(splitstatement& statement, std::size_t end) {
+void statementsplitter::endsegment(const segmentsink& each, std::size_t end) {
     std::size_t start = segmentstart == nowhere ? end : segmentstart;
-    statement.segments.push_back(target.substr(start, segmentlength));
-    statement.starts.push_back(start);
+    each(target.substr(start, segmentlength), start);
     segmentstart = nowhere;
     segmentlength = 0;
 }
 
-bool statementsplitter::next(splitstatement& statement) {
+bool statementsplitter::next(const segmentsink& each) {
     if (finished) return false;
-    statement.segments.clear();
-    statement.starts.clear();
     for (; at < target.size(); ++at) {
         char TS = target[at];
         int markersum = sum();
@@ -73,7 +70,7 @@ bool statementsplitter::next(splitstatement& statement) {
             continue;
         }
         if (TS == '\n' && markersum <= 0) {
-            endsegment(statement, at);
+            endsegment(each, at);
             ignspace = true;
             at += 1;
             return true;
@@ -127,14 +124,14 @@ bool statementsplitter::next(splitstatement& statement) {
         if (sum() <= 0) {
             if (blank) {
                 segmentlength -= 1;
-                endsegment(statement, at);
+                endsegment(each, at);
             }
         } else if (igntotout > 0) {
             igntotout -= 1;
         }
     }
 
-    endsegment(statement, target.size());
+    endsegment(each, target.size());
     finished = true;
     if (sum() > 0) {
         std::ostringstream usual;
@@ -147,18 +144,25 @@ bool statementsplitter::next(splitstatement& statement) {
 
 void checksplit(std::string_view target, textorigin origin) {
     statementsplitter splitter(target, origin, false);
-    splitstatement statement;
+    segmentsink ignore = [](std::string_view, std::size_t) {};
     bool more = true;
-    while (more) more = splitter.next(statement);
+    while (more) more = splitter.next(ignore);
 }
 
 std::vector<std::vector<std::string>> parse(std::string_view target, textorigin origin, segmentstarts* starts) {
     std::vector<std::vector<std::string>> out;
+    std::vector<std::string> statement;
+    std::vector<std::size_t> statementstarts;
     statementsplitter splitter(target, origin, false);
-    splitstatement statement;
-    while (splitter.next(statement)) {
-        out.emplace_back(statement.segments.begin(), statement.segments.end());
-        if (starts) starts->push_back(statement.starts);
+    segmentsink collect = [&](std::string_view segment, std::size_t start) {
+        statement.emplace_back(segment);
+        statementstarts.push_back(start);
+    };
+    while (splitter.next(collect)) {
+        out.push_back(std::move(statement));
+        statement.clear();
+        if (starts) starts->push_back(std::move(statementstarts));
+        statementstarts.clear();
     }
     return out;
 }

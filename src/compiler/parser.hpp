@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,28 +11,26 @@
 // Where each segment of each statement begins: its first character's offset in the block text.
 using segmentstarts = std::vector<std::vector<std::size_t>>;
 
-// One statement of a block: its segments, each a piece of the block text, and where each begins in it.
-struct splitstatement {
-    std::vector<std::string_view> segments;
-    std::vector<std::size_t> starts;
-};
+// Takes one segment of a statement: a piece of the block text, and where it begins in it.
+using segmentsink = std::function<void(std::string_view segment, std::size_t start)>;
 
 // Cuts a block into statements at line ends and each statement into segments at blanks and tabs,
-// neither inside brackets, braces or quotes, handing out one statement at a time. Always at least one
-// statement of at least one segment. Unbalanced groupings end the process: 51 (left open, met after
-// the last statement), 52 (a "}" or ")" closing a "["), 54. `origin` places the block in its file for
-// those reports. A "]" with no "[" open is complained about on standard error unless `quiet`.
+// neither inside brackets, braces or quotes, one statement at a time. Always at least one statement
+// of at least one segment. Unbalanced groupings end the process: 51 (left open, met after the last
+// statement), 52 (a "}" or ")" closing a "["), 54. `origin` places the block in its file for those
+// reports. A "]" with no "[" open is complained about on standard error unless `quiet`.
 class statementsplitter {
 public:
     statementsplitter(std::string_view target, textorigin origin, bool quiet);
 
-    // The next statement, into `statement`; false when there is none left.
-    bool next(splitstatement& statement);
+    // Hands the next statement's segments to `each`, in order; false when there is no statement left.
+    // A line may have as many segments as blanks: the taker decides which to keep.
+    bool next(const segmentsink& each);
 
 private:
     [[noreturn]] void failat(int status, const std::string& usual, const std::string& message, std::size_t at) const;
     int sum() const;
-    void endsegment(splitstatement& statement, std::size_t at);
+    void endsegment(const segmentsink& each, std::size_t at);
 
     std::string_view target;
     textorigin origin;
