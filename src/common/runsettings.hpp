@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "common/sourcemap.hpp"
 
@@ -21,4 +22,11 @@ struct runsettings {
     // The most instructions the run executes (those of IF, WHILE and FOR bodies and constructors
     // included) before it ends with the machine error "Step limit reached."; 0 for no limit.
     std::uint64_t maxsteps = 0;
+
+    // A sandbox for programs nobody has read (the fuzz targets run whatever the fuzzer writes); vesk
+    // leaves both off. When `confinedto` names a folder, `open` and the filesystem object's methods reach
+    // only paths inside it: any other path fails exactly as a missing file does.
+    std::string confinedto;
+    // The shell-command built-in starts nothing and returns -1, as when no shell can be started.
+    bool noshell = false;
 };

@@ -71,5 +71,9 @@ int runvesk(int argc, const char* const* argv) {
         printlisting(std::cout, code, positions);
         endprocess(0);
     }
-    return runprogram(code, runsettings{chosen.quiet, &positions, chosen.maxsteps});
+    runsettings settings;  // field by field: the sandbox's fields stay off
+    settings.quiet = chosen.quiet;
+    settings.positions = &positions;
+    settings.maxsteps = chosen.maxsteps;
+    return runprogram(code, settings);
 }

@@ -78,7 +78,8 @@ void execcmd(machine& vm, variable*, const scope& args) {
     variable* result = vm.newint(0);
     std::string command = moduleapi::getarg(vm, args, 0)->getstring(false);
     std::cout.flush();  // what the program printed comes before what the command prints
-    result->intval = commandstatus(std::system(command.c_str()));
+    // A sandboxed run starts no shell.
+    result->intval = vm.settings.noshell ? -1 : commandstatus(std::system(command.c_str()));
     pushresult(vm, result);
 }
 
