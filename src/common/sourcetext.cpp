@@ -5,8 +5,6 @@
 
 #include <cerrno>
 
-namespace {
-
 // Every line ends in a line feed, and one carriage return before it goes with it.
 std::string aslines(const std::string& raw) {
     std::string text;
@@ -21,8 +19,6 @@ std::string aslines(const std::string& raw) {
     }
     return text;
 }
-
-}  // namespace
 
 sourceread readsource(const std::string& path) {
     // Plain system calls rather than a stream: a directory opens as a stream and reads as empty, and

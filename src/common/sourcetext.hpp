@@ -11,3 +11,6 @@ struct sourceread {
 };
 
 sourceread readsource(const std::string& path);
+
+// The text readsource makes of a file's bytes.
+std::string aslines(const std::string& raw);
