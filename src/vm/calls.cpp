@@ -22,9 +22,10 @@ void enterbody(machine& vm, const codeblock* body, scope&& frame, variable* call
 void callfunc(machine& vm, std::int32_t argnum, const scope& targs) {
     scope frame = targs;
     variable* function = vm.poprawtop();
-    for (std::int32_t index = argnum - 1; index >= 0; --index) {
+    // Counted down from the count itself: raw bytecode may give any count, the least integer included.
+    for (std::int32_t left = argnum; left > 0; --left) {
         variable* argument = vm.poprawtop();
-        frame.set(vm.argname(static_cast<std::size_t>(index)), argument);
+        frame.set(vm.argname(static_cast<std::size_t>(left - 1)), argument);
     }
     variable* receiver = function->self;
     vm.calltrace.push_back(function);
