@@ -13,7 +13,8 @@
 #include "main/listing.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::string source = aslines(astext(data, size));
+    std::string source = astext(data, size);
+    endlines(source);
     runisolated([&] {
         setshortcompilereports(size % 2 == 1);
         for (const std::string& warning : warnings(source, fuzzedfile)) std::cout << warning << '\n';

@@ -10,7 +10,8 @@
 #include "main/run.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::string source = aslines(astext(data, size));
+    std::string source = astext(data, size);
+    endlines(source);
     runisolated([&] {
         bool quiet = size % 2 == 1;
         setshortcompilereports(quiet);

@@ -22,6 +22,9 @@ struct runsettings {
     // The most instructions the run executes (those of IF, WHILE and FOR bodies and constructors
     // included) before it ends with the machine error "Step limit reached."; 0 for no limit.
     std::uint64_t maxsteps = 0;
+    // The most bytes the machine's heap may hold (values and their payloads: string bytes, list and
+    // dictionary entries, member maps) before the run ends with "Out of memory."; 0 for no limit.
+    std::uint64_t maxmemory = 0;
 
     // A sandbox for programs nobody has read (the fuzz targets run whatever the fuzzer writes); vesk
     // leaves both off. When `confinedto` names a folder, `open` and the filesystem object's methods reach

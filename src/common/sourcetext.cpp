@@ -1,23 +1,24 @@
 #include "common/sourcetext.hpp"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 
-// Every line ends in a line feed, and one carriage return before it goes with it.
-std::string aslines(const std::string& raw) {
-    std::string text;
-    text.reserve(raw.size() + 1);
-    for (char c : raw) {
-        if (c == '\n' && !text.empty() && text.back() == '\r') text.pop_back();
-        text += c;
+// Every line ends in a line feed, and one carriage return before it goes with it. In place: the text
+// only shrinks, but for the line feed a last line may need.
+void endlines(std::string& text) {
+    std::size_t kept = 0;
+    for (char c : text) {
+        if (c == '\n' && kept > 0 && text[kept - 1] == '\r') kept -= 1;
+        text[kept++] = c;
     }
-    if (!raw.empty() && raw.back() != '\n') {
+    text.resize(kept);
+    if (!text.empty() && text.back() != '\n') {
         if (text.back() == '\r') text.pop_back();
         text += '\n';
     }
-    return text;
 }
 
 sourceread readsource(const std::string& path) {
@@ -25,7 +26,10 @@ sourceread readsource(const std::string& path) {
     // the reason a read failed is wanted for the message.
     int file = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (file < 0) return {"", errno};
-    std::string raw;
+    // Read into a buffer of the file's size: a large program is held once, not once per doubling.
+    std::string text;
+    struct stat status;
+    if (fstat(file, &status) == 0 && status.st_size > 0) text.reserve(static_cast<std::size_t>(status.st_size) + 1);
     char buffer[65536];
     while (true) {
         ssize_t got = read(file, buffer, sizeof buffer);
@@ -36,8 +40,9 @@ sourceread readsource(const std::string& path) {
             return {"", failure};
         }
         if (got == 0) break;
-        raw.append(buffer, static_cast<std::size_t>(got));
+        text.append(buffer, static_cast<std::size_t>(got));
     }
     close(file);
-    return {aslines(raw), 0};
+    endlines(text);
+    return {std::move(text), 0};
 }

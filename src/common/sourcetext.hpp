@@ -12,5 +12,5 @@ struct sourceread {
 
 sourceread readsource(const std::string& path);
 
-// The text readsource makes of a file's bytes.
-std::string aslines(const std::string& raw);
+// Makes a file's bytes the text readsource returns, in place.
+void endlines(std::string& text);

@@ -27,7 +27,7 @@ void callmethod(const std::string& name, int count) {
 
 }  // namespace
 
-void handleset(std::string text) {
+void handleset(std::string_view text) {
     if (text.empty()) error("handleset: name empty!");
     addcode(SAVESCOPE);
     scantext target(text);
@@ -48,7 +48,7 @@ void handleset(std::string text) {
     if (startspath(target)) callmethod("get", 0);
     while (startspath(target)) {
         if (target.startswith('.')) {
-            target.replace(gointo(std::string(target.rest()), wentin, {}));
+            target.replace(gointo(target.rest(), wentin, {}));
             temp = seekstring(target, pathdelimiters, GIM, 0, false);
             if (target.empty()) {
                 addcode(PUSHCONST);
@@ -58,7 +58,7 @@ void handleset(std::string text) {
             addnamed(PTRATTR, temp);
         }
         if (dropprefix(target, '(')) {
-            std::vector<std::string> args = getargs(target, ",", {")"});
+            piecelist args = getargs(target, ",", {")"});
             dropprefix(target, ')');
             addcode(RESTORESCOPE);
             callfunc(args);
@@ -69,8 +69,8 @@ void handleset(std::string text) {
             temp = seekstring(target, {"]"}, GIM, 0, false);
             target.drop(1);
             addnamed(PTRATTR, target.empty() ? "set" : "get");
-            std::vector<std::string> args;
-            if (!temp.empty()) args.push_back(temp);
+            piecelist args;
+            if (!temp.empty()) args.add(temp);
             addcode(RESTORESCOPE);
             callfunc(args);
             addcode(SAVESCOPE);

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <string>
+#include <string_view>
 
 // Emits the store of the value on top of the data stack into the target: a name with an optional
 // "G" or "@" prefix and a path of member accesses, calls and indexes. The store goes through a
 // pointer's "set" method.
-void handleset(std::string target);
+void handleset(std::string_view target);

@@ -27,17 +27,22 @@ int alsodepth = 0;
 // a chain of modules that each nest deeply, so that the stack cannot run out.
 int blockdepth = 0;
 
-using tokens = std::vector<std::string>;
+using tokens = std::vector<std::string_view>;
+
+// The tokens that decide what a statement is and does: its first, and up to four after it (a `for`
+// has the most). Any further token is never read, and the tests of the number of tokens ask for two
+// after the first or for at least so many as a statement needs, which five answer as all would.
+constexpr std::size_t decidingtokens = 5;
 
 // Where each token of a statement begins, in step with its tokens.
 using places = std::vector<textorigin>;
 
-void compileblock(std::string target, int mode, textorigin origin);
+void compileblock(std::string_view target, int mode, textorigin origin);
 
 const char* const classonly = "Only def allowed in class definition!";
 
-void incomplete(const tokens& rest, std::size_t needed, const std::string& keyword) {
-    if (rest.size() < needed) error("Incomplete " + keyword + " statement.");
+void incomplete(const tokens& rest, std::size_t needed, std::string_view keyword) {
+    if (rest.size() < needed) error("Incomplete " + std::string(keyword) + " statement.");
 }
 
 void openbody(byte opcode) {
@@ -60,9 +65,9 @@ textorigin findmodule(const std::string& name) {
 void compilemodule(const std::string& name) {
     textorigin origin = findmodule(name);
     nestinglevel level(alsodepth, nestinglimit);
-    std::string text = compiledfiles[origin.file].text;
+    std::string_view text = compiledfiles[origin.file].text;
     if (deepestnesting(text) > nestinglimit) error("Nesting too deep.");
-    compileblock(std::move(text), 0, origin);
+    compileblock(text, 0, origin);
 }
 
 void compiledef(const tokens& rest, const places& where, int mode) {
@@ -73,7 +78,7 @@ void compiledef(const tokens& rest, const places& where, int mode) {
     incomplete(rest, 2, "def");
     if (mode == 1) name = "@" + name;
     unpreppedname.drop(1);
-    std::vector<std::string> args = getargs(unpreppedname, ",", {")"});
+    piecelist args = getargs(unpreppedname, ",", {")"});
 
     addcode(PUSHCONST);
     addcode(CODE);
@@ -87,7 +92,7 @@ void compiledef(const tokens& rest, const places& where, int mode) {
     handleset(name);
 }
 
-void compilekeyword(const std::string& statement, const tokens& rest, const places& where, int mode) {
+void compilekeyword(std::string_view statement, const tokens& rest, const places& where, int mode) {
     if (statement == "if") {
         incomplete(rest, 2, statement);
         handleexpr(rest[0]);
@@ -127,35 +132,18 @@ void compilekeyword(const std::string& statement, const tokens& rest, const plac
         addcode(LEAVE);
     } else if (statement == "also") {
         incomplete(rest, 1, statement);
-        compilemodule(rest[0]);
+        compilemodule(std::string(rest[0]));
     } else if (statement == "return") {
         if (!rest.empty() && !rest[0].empty()) handleexpr(rest[0]);
         addcode(RETURN);
     }
 }
 
-// A statement's tokens and where they begin, without the empty, blank and tab tokens.
-void dropblanktokens(tokens& statementtokens, places& where) {
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < statementtokens.size(); ++i) {
-        const std::string& t = statementtokens[i];
-        if (t.empty() || t == " " || t == "\t") continue;
-        if (kept != i) {
-            statementtokens[kept] = std::move(statementtokens[i]);
-            where[kept] = where[i];
-        }
-        kept += 1;
-    }
-    statementtokens.resize(kept);
-    where.resize(kept);
-}
-
-void compilestatement(tokens statementtokens, places where, int mode) {
-    dropblanktokens(statementtokens, where);
+void compilestatement(const tokens& statementtokens, places& where, int mode) {
     if (statementtokens.empty()) return;
     beginstatement(where.front());
-    std::string statement = std::move(statementtokens.front());
-    tokens rest(std::make_move_iterator(statementtokens.begin() + 1), std::make_move_iterator(statementtokens.end()));
+    std::string_view statement = statementtokens.front();
+    tokens rest(statementtokens.begin() + 1, statementtokens.end());
     where.erase(where.begin());
 
     if (rest.size() == 2 && rest[0] == "=") {
@@ -171,37 +159,50 @@ void compilestatement(tokens statementtokens, places where, int mode) {
     }
 }
 
-void compileblock(std::string target, int mode, textorigin origin) {
+// A body and its statements are pieces of the text they stand in, read in place: nothing of a block is
+// copied, and only one of its statements is cut up at a time.
+void compileblock(std::string_view target, int mode, textorigin origin) {
     nestinglevel level(blockdepth, blocklimit);
     keepposition afterwards;
     // A body loses its braces; the "{" stands on the body's first line, so the lines stay.
     if (!target.empty() && target[0] == '{') target = target.size() < 2 ? "" : target.substr(1, target.size() - 2);
-    segmentstarts starts;
-    std::vector<tokens> parsed = parse(target, origin, &starts);
+    checksplit(target, origin);
+    statementsplitter statements(target, origin, true);
     linecounter lines(target, origin);
-    for (std::size_t s = 0; s < parsed.size(); ++s) {
-        places where;
-        for (std::size_t start : starts[s]) where.push_back(lines.at(start));
-        compilestatement(std::move(parsed[s]), std::move(where), mode);
+    // A statement's tokens and where they begin, without the empty, blank and tab segments. Its
+    // first few tokens decide everything about it, so a line of a million blanks keeps only those.
+    tokens kept;
+    places where;
+    segmentsink keep = [&](std::string_view segment, std::size_t start) {
+        if (segment.empty() || segment == " " || segment == "\t" || kept.size() == decidingtokens) return;
+        kept.push_back(segment);
+        where.push_back(lines.at(start));
+    };
+    while (statements.next(keep)) {
+        compilestatement(kept, where, mode);
+        kept.clear();
+        where.clear();
     }
 }
 
-void compiletext(std::string target, int mode, textorigin origin) {
+void compiletext(std::string_view target, int mode, textorigin origin) {
     if (deepestnesting(target) > nestinglimit) error("Nesting too deep.");
-    compileblock(std::move(target), mode, origin);
+    compileblock(target, mode, origin);
 }
 
 }  // namespace
 
-void compilecode(std::string target, int mode) { compiletext(std::move(target), mode, {}); }
+void compilecode(std::string target, int mode) { compiletext(target, mode, {}); }
 
 sourcemap compilesource(const std::string& name, std::string text) {
     try {
         resetpacker();
         resetpositions();
-        textorigin origin{addcompiledfile(name, text), 1};
-        compiletext(std::move(text), 0, origin);
-        return sourcemap(std::move(compiledfiles), std::move(coderuns), code.size());
+        textorigin origin{addcompiledfile(name, std::move(text)), 1};
+        compiletext(compiledfiles[origin.file].text, 0, origin);
+        std::vector<sourcefile> files(std::make_move_iterator(compiledfiles.begin()),
+                                      std::make_move_iterator(compiledfiles.end()));
+        return sourcemap(std::move(files), std::move(coderuns), code.size());
     } catch (const std::bad_alloc&) {
         // What the failed step held is freed by now; the report needs little.
         error("Out of memory.");

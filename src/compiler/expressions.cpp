@@ -57,11 +57,11 @@ void compiledecimal(const std::string& temp, std::string_view fraction, scantext
     compileint(digit);
 }
 
-void compilelist(std::string temp) {
-    scantext elements(temp);
-    elements.drop(1);
-    std::vector<std::string> items = getargs(elements, ",", {"]"});
-    for (const std::string& item : items) handleexpr(item);
+// `elements`: the text after the list's "[".
+void compilelist(std::string_view elements) {
+    scantext rest(elements);
+    piecelist items = getargs(rest, ",", {"]"});
+    for (std::string_view item : items) handleexpr(item);
     addcode(PUSHCONST);
     addcode(LIST);
     for (std::size_t i = 0; i < items.size(); ++i) addcode(STACK);
@@ -70,7 +70,7 @@ void compilelist(std::string temp) {
 
 void compilehead(std::string temp, scantext& target, int getof, int pointer) {
     if (temp[0] == '[') {
-        compilelist(std::move(temp));
+        compilelist(std::string_view(temp).substr(1));
     } else if (std::string_view fraction = decimalfraction(temp, target); !fraction.empty()) {
         compiledecimal(temp, fraction, target);
     } else if (isnumeric(temp, false)) {
@@ -92,12 +92,12 @@ void compilehead(std::string temp, scantext& target, int getof, int pointer) {
 
 }  // namespace
 
-leadinggroup splitleadinggroup(const std::string& text) {
+leadinggroup splitleadinggroup(std::string_view text) {
     scantext group(text);
     group.drop(1);
     std::string inside = seekstring(group, {")"}, GIM, 0, false);
     group.drop(1);
-    return {std::move(inside), std::string(group.rest())};
+    return {std::move(inside), group.rest()};
 }
 
 bool continuesgroup(std::string_view after) {
@@ -118,13 +118,13 @@ std::string_view decimalfraction(const std::string& temp, const scantext& target
     return isdigits(fraction) ? fraction : std::string_view{};
 }
 
-void addnamed(byte opcode, const std::string& name) {
+void addnamed(byte opcode, std::string_view name) {
     addcode(opcode);
     addcode(STRING);
     compilestring(name);
 }
 
-bool inlist(const std::vector<std::string>& x, const std::string& element) {
+bool inlist(const std::vector<std::string>& x, std::string_view element) {
     return std::find(x.begin(), x.end(), element) != x.end();
 }
 
@@ -133,7 +133,7 @@ bool isnumeric(const std::string& target, bool allowfloat) {
                        [&](char c) { return (c >= '0' && c <= '9') || c == '-' || (allowfloat && c == '.'); });
 }
 
-void handleget(std::string text, int pointer) {
+void handleget(std::string_view text, int pointer) {
     if (text.empty()) return;
     addcode(SAVESCOPE);
     scantext target(text);
@@ -148,21 +148,25 @@ void handleget(std::string text, int pointer) {
         handleexpr(seekstring(target, {")"}, GIM, 0, false));
         dropprefix(target, ')');
     } else {
-        bool readd = dropprefix(target, '[');
+        // A list's "[" stays out of its text: a long list is not copied once more to put it back.
+        bool islist = dropprefix(target, '[');
         std::string temp = seekstring(target, pathdelimiters, GIM, 0, false);
-        if (readd) temp = "[" + temp;
-        if (temp.empty()) error("Missing operand before: " + std::string(target.rest()));
-        compilehead(std::move(temp), target, getof, pointer);
+        if (islist) {
+            compilelist(temp);
+        } else {
+            if (temp.empty()) error("Missing operand before: " + std::string(target.rest()));
+            compilehead(std::move(temp), target, getof, pointer);
+        }
     }
 
     int wentin = 0;
     while (!target.empty() && inlist(pathdelimiters, std::string(1, target.front()))) {
         if (target.startswith('.')) {
-            target.replace(gointo(std::string(target.rest()), wentin, {}));
+            target.replace(gointo(target.rest(), wentin, {}));
             addnamed(pointer == 1 ? PTRATTR : LOADATTR, seekstring(target, pathdelimiters, GIM, 0, false));
         }
         if (dropprefix(target, '(')) {
-            std::vector<std::string> args = getargs(target, ",", {")"});
+            piecelist args = getargs(target, ",", {")"});
             dropprefix(target, ')');
             addcode(RESTORESCOPE);
             callfunc(args);
@@ -171,8 +175,10 @@ void handleget(std::string text, int pointer) {
         if (dropprefix(target, '[')) {
             addcode(ENTERTOP);
             addnamed(LOADATTR, "get");
+            piecelist index;
+            index.add(seekstring(target, {"]"}, GIM, 0, false));
             addcode(RESTORESCOPE);
-            callfunc({seekstring(target, {"]"}, GIM, 0, false)});
+            callfunc(index);
             target.drop(1);
             addcode(SAVESCOPE);
             addcode(LEAVE);
@@ -182,7 +188,7 @@ void handleget(std::string text, int pointer) {
     if (createcopy) addcode(PUSHCOPY);
 }
 
-void handlesingleeval(const std::string& target, const std::string& op) {
+void handlesingleeval(std::string_view target, const std::string& op) {
     if (op != "not") {
         addcode(STASH);
         handleget(target, 0);
@@ -208,7 +214,7 @@ std::string readoperator(scantext& expression) {
     return *word;
 }
 
-void handleexpr(std::string text) {
+void handleexpr(std::string_view text) {
     nestinglevel level(expressiondepth, expressionlimit);
     if (text.empty()) error("handleexpr: expression empty!");
     scantext expression(text);

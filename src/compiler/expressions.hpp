@@ -8,10 +8,10 @@
 #include "compiler/rawapi.hpp"
 
 // Emits an instruction whose operand is a name: the opcode, the STRING tag, the name and a 0 byte.
-void addnamed(byte opcode, const std::string& name);
+void addnamed(byte opcode, std::string_view name);
 
 // True when some entry of x equals element.
-bool inlist(const std::vector<std::string>& x, const std::string& element);
+bool inlist(const std::vector<std::string>& x, std::string_view element);
 
 // True when every character is a digit or "-" (or "." with allowfloat); true for the empty text.
 bool isnumeric(const std::string& target, bool allowfloat);
@@ -22,18 +22,18 @@ std::string_view decimalfraction(const std::string& temp, const scantext& target
 
 // Emits code that pushes one operand: a literal or a name with its prefixes, then its path of
 // member accesses, calls and indexes. With pointer 1 a pointer to the variable is pushed instead.
-void handleget(std::string target, int pointer);
+void handleget(std::string_view target, int pointer);
 
 // Emits one operator step: the right operand `target`, then the instruction for `op`.
-void handlesingleeval(const std::string& target, const std::string& op);
+void handlesingleeval(std::string_view target, const std::string& op);
 
 // An expression text that begins with "(" cut after its first group: the text inside the group, as
 // the scanner reads it (escapes translated), and the text after the group's ")" as written.
 struct leadinggroup {
     std::string inside;
-    std::string after;
+    std::string_view after;  // a piece of the text given
 };
-leadinggroup splitleadinggroup(const std::string& text);
+leadinggroup splitleadinggroup(std::string_view text);
 
 // True when `after`, the text after an expression's leading group, goes on from the group: it starts
 // right at the ")" ("(a)+b", "(l).size()"), or it is a word operator with blanks or tabs around it
@@ -45,4 +45,4 @@ bool continuesgroup(std::string_view after);
 // The operator at the front of what is left of an expression after an operand, consumed.
 std::string readoperator(scantext& expression);
 
-void handleexpr(std::string expression);
+void handleexpr(std::string_view expression);

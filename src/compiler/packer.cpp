@@ -64,7 +64,7 @@ void compilefloat(float target) {
     compileint(static_cast<int>(std::fmod(std::fabs(std::trunc(tenfold)), 10.0f)));
 }
 
-void compilestring(const std::string& target) {
+void compilestring(std::string_view target) {
     for (char c : target) addcode(static_cast<byte>(c));
     addcode(byte{0});
 }

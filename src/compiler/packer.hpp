@@ -1,6 +1,6 @@
 #pragma once
 
-#include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/bytes.hpp"
@@ -41,7 +41,7 @@ void compileint(int target);
 void compilefloat(float target);
 
 // The string's bytes and a terminating 0.
-void compilestring(const std::string& target);
+void compilestring(std::string_view target);
 
 // Closes the innermost open level: its length, then its bytes, land in the enclosing level.
 void negatebyteoperand();

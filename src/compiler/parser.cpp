@@ -7,6 +7,19 @@
 
 namespace {
 
+constexpr std::size_t nowhere = std::string_view::npos;
+
+// Neither a line end, a blank or tab, a quote nor a bracket: a character that changes nothing the
+// splitter counts.
+bool ordinary(char c) {
+    switch (c) {
+        case '\n': case ' ': case '\t': case '"': case '\'': case '[': case ']': case '(': case ')': case '{': case '}':
+            return false;
+        default:
+            return true;
+    }
+}
+
 std::string unclosedmessage(char opener) {
     if (opener == '"' || opener == '\'') return "String is never closed.";
     return std::string("'") + opener + "' is never closed.";
@@ -14,51 +27,53 @@ std::string unclosedmessage(char opener) {
 
 }  // namespace
 
-std::vector<std::vector<std::string>> parse(std::string_view target, textorigin origin, segmentstarts* starts) {
-    std::vector<std::vector<std::string>> out;
-    std::vector<std::string> tout;
-    std::string temp;
-    // Where the current segment began, where the current statement's segments began, and where the
-    // outermost open grouping was opened.
-    constexpr std::size_t nowhere = std::string_view::npos;
-    std::size_t tempstart = nowhere;
-    std::vector<std::size_t> toutstarts;
-    std::size_t groupstart = 0;
-    auto endsegment = [&](std::size_t at) {
-        tout.push_back(std::move(temp));
-        temp.clear();
-        toutstarts.push_back(tempstart == nowhere ? at : tempstart);
-        tempstart = nowhere;
-    };
-    auto endstatement = [&](std::size_t at) {
-        endsegment(at);
-        out.push_back(std::move(tout));
-        tout.clear();
-        if (starts) starts->push_back(std::move(toutstarts));
-        toutstarts.clear();
-    };
-    auto failat = [&](int status, const std::string& usual, const std::string& message, std::size_t at) {
-        linecounter lines(target, origin);
-        splitterfailure(status, usual, message, lines.at(at));
-    };
-    int codeblockmarker = 0;
-    int listmarker = 0;
-    int expressionmarker = 0;
-    int string1marker = 0;
-    int string2marker = 0;
-    int igntotout = 0;
-    bool ignspace = false;
-    auto sum = [&] {
-        return codeblockmarker + listmarker + expressionmarker + string1marker + string2marker + igntotout;
-    };
+statementsplitter::statementsplitter(std::string_view target, textorigin origin, bool quiet)
+    : target(target), origin(origin), quiet(quiet), segmentstart(nowhere) {}
 
-    for (std::size_t at = 0; at < target.size(); ++at) {
+void statementsplitter::failat(int status, const std::string& usual, const std::string& message,
+                               std::size_t where) const {
+    linecounter lines(target, origin);
+    splitterfailure(status, usual, message, lines.at(where));
+}
+
+int statementsplitter::sum() const {
+    return codeblockmarker + listmarker + expressionmarker + string1marker + string2marker + igntotout;
+}
+
+void statementsplitter::endsegment(const segmentsink& each, std::size_t end) {
+    std::size_t start = segmentstart == nowhere ? end : segmentstart;
+    each(target.substr(start, segmentlength), start);
+    segmentstart = nowhere;
+    segmentlength = 0;
+}
+
+bool statementsplitter::next(const segmentsink& each) {
+    if (finished) return false;
+    for (; at < target.size(); ++at) {
         char TS = target[at];
         int markersum = sum();
-        if (TS == '\n' && markersum <= 0) {
-            endstatement(at);
-            ignspace = true;
+        if (ordinary(TS)) {
+            // Such a character only joins the segment, and withdraws one opener while any is pending:
+            // with none pending, its whole run joins at once. Deep bodies are split once per level, so
+            // most of a program passes here many times.
+            ignspace = false;
+            if (segmentlength == 0) segmentstart = at;
+            if (markersum > 0 && igntotout > 0) {
+                igntotout -= 1;
+                segmentlength += 1;
+                continue;
+            }
+            std::size_t end = at + 1;
+            while (end < target.size() && ordinary(target[end])) end += 1;
+            segmentlength += end - at;
+            at = end - 1;
             continue;
+        }
+        if (TS == '\n' && markersum <= 0) {
+            endsegment(each, at);
+            ignspace = true;
+            at += 1;
+            return true;
         }
 
         // An opener met while already inside something is withdrawn again at the end of its character.
@@ -92,7 +107,7 @@ std::vector<std::vector<std::string>> parse(std::string_view target, textorigin 
             } else if (TS == '\'') {
                 string2marker -= 1;
             } else if (TS == ']') {
-                if (listmarker <= 0) std::cerr << "PARSER FAILURE" << std::endl;
+                if (listmarker <= 0 && !quiet) std::cerr << "PARSER FAILURE" << std::endl;
                 listmarker -= 1;
             }
         }
@@ -102,25 +117,52 @@ std::vector<std::vector<std::string>> parse(std::string_view target, textorigin 
         bool blank = TS == ' ' || TS == '\t';
         if (ignspace && blank) continue;
         ignspace = false;
-        if (temp.empty()) tempstart = at;
-        temp += TS;
+        // A segment is all of the text from its first character on: blanks are skipped only before it.
+        if (segmentlength == 0) segmentstart = at;
+        segmentlength += 1;
 
         if (sum() <= 0) {
             if (blank) {
-                temp.pop_back();
-                endsegment(at);
+                segmentlength -= 1;
+                endsegment(each, at);
             }
         } else if (igntotout > 0) {
             igntotout -= 1;
         }
     }
 
-    endstatement(target.size());
+    endsegment(each, target.size());
+    finished = true;
     if (sum() > 0) {
         std::ostringstream usual;
         usual << "parser error, markers over 1, grammatically not valid." << codeblockmarker << "/" << expressionmarker
               << "/" << string1marker << "/" << string2marker << "/" << igntotout << "/" << listmarker << "/";
         failat(51, usual.str(), unclosedmessage(target[groupstart]), groupstart);
+    }
+    return true;
+}
+
+void checksplit(std::string_view target, textorigin origin) {
+    statementsplitter splitter(target, origin, false);
+    segmentsink ignore = [](std::string_view, std::size_t) {};
+    bool more = true;
+    while (more) more = splitter.next(ignore);
+}
+
+std::vector<std::vector<std::string>> parse(std::string_view target, textorigin origin, segmentstarts* starts) {
+    std::vector<std::vector<std::string>> out;
+    std::vector<std::string> statement;
+    std::vector<std::size_t> statementstarts;
+    statementsplitter splitter(target, origin, false);
+    segmentsink collect = [&](std::string_view segment, std::size_t start) {
+        statement.emplace_back(segment);
+        statementstarts.push_back(start);
+    };
+    while (splitter.next(collect)) {
+        out.push_back(std::move(statement));
+        statement.clear();
+        if (starts) starts->push_back(std::move(statementstarts));
+        statementstarts.clear();
     }
     return out;
 }

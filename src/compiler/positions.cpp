@@ -2,14 +2,15 @@
 
 #include <algorithm>
 
-std::vector<sourcefile> compiledfiles;
+std::deque<sourcefile> compiledfiles;
 emitposition currentposition;
 
 std::uint32_t addcompiledfile(std::string name, std::string text) {
     auto same = std::find_if(compiledfiles.begin(), compiledfiles.end(),
                              [&](const sourcefile& file) { return file.name == name && file.text == text; });
-    if (same == compiledfiles.end()) same = compiledfiles.insert(same, {std::move(name), std::move(text)});
-    return static_cast<std::uint32_t>(same - compiledfiles.begin());
+    if (same != compiledfiles.end()) return static_cast<std::uint32_t>(same - compiledfiles.begin());
+    compiledfiles.push_back({std::move(name), std::move(text)});
+    return static_cast<std::uint32_t>(compiledfiles.size() - 1);
 }
 
 void beginstatement(textorigin where) { currentposition = {where.file, where.line, true}; }

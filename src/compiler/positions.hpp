@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,8 +12,10 @@
 // Which file and line the compiler is working on. The packer tags every byte it emits with the
 // position of the statement being compiled (see common/sourcemap.hpp for what a position means).
 
-// The files read in this compilation; a file is named by its index.
-extern std::vector<sourcefile> compiledfiles;
+// The files read in this compilation; a file is named by its index. The compiler reads a file's text
+// in place, so registering a module while a text is being compiled must not move that text: a deque
+// keeps its elements where they are.
+extern std::deque<sourcefile> compiledfiles;
 
 // Registers a file and returns its index. A module compiled twice is registered once.
 std::uint32_t addcompiledfile(std::string name, std::string text);

@@ -27,10 +27,16 @@ struct group {
 // Removes the blank that follows the word `length` characters into the unread text, keeping the
 // word at the front: the word moves one place on instead of the tail moving back.
 void dropblankafter(scantext& target, std::size_t length) {
-    auto start = target.text.begin() + static_cast<std::ptrdiff_t>(target.pos);
-    std::copy_backward(start, start + static_cast<std::ptrdiff_t>(length),
-                       start + static_cast<std::ptrdiff_t>(length) + 1);
+    char* start = target.unreadforchange();
+    std::copy_backward(start, start + length, start + length + 1);
     target.pos += 1;
+}
+
+// A character that matters inside a group: an escape, or an opener or closer of a group.
+bool countsinside(char c, const std::vector<group>& groups) {
+    return c == '\\' || std::any_of(groups.begin(), groups.end(), [c](const group& g) {
+               return g.opener == c || g.closer == c;
+           });
 }
 
 }  // namespace
@@ -71,7 +77,18 @@ std::string seekstring(scantext& target, const std::vector<std::string>& blackli
         }
 
         bool isinsideany = std::any_of(areinside.begin(), areinside.end(), [](const group& g) { return g.inside > 0; });
-        if (!isinsideany) {
+        if (isinsideany) {
+            // Inside a group no target counts: up to the next escape or grouping character the text
+            // is taken as it stands, in one step (a long list is one group).
+            std::string_view rest = target.rest();
+            std::size_t run = 0;
+            while (run < rest.size() && !countsinside(rest[run], areinside)) run += 1;
+            if (run > 0) {
+                out += rest.substr(0, run);
+                target.drop(run);
+                continue;
+            }
+        } else {
             std::string_view rest = target.rest();
             const std::string* chosen = nullptr;
             for (const std::string& e : blacklist) {
@@ -121,13 +138,13 @@ std::string seekstring(scantext& target, const std::vector<std::string>& blackli
     return out;
 }
 
-std::vector<std::string> getargs(scantext& target, const std::string& seperator, const std::vector<std::string>& ends) {
+piecelist getargs(scantext& target, const std::string& seperator, const std::vector<std::string>& ends) {
     std::vector<std::string> targets = {seperator, seperator + " "};
     targets.insert(targets.end(), ends.begin(), ends.end());
-    std::vector<std::string> result;
+    piecelist result;
     while (true) {
         std::string temp = seekstring(target, targets, GIM, 0, false);
-        if (!temp.empty()) result.push_back(std::move(temp));
+        if (!temp.empty()) result.add(temp);
         if (checkstrings(target.rest(), ends)) return result;
         if (target.startswith(',')) {
             target.drop(1);
@@ -139,19 +156,23 @@ std::vector<std::string> getargs(scantext& target, const std::string& seperator,
     }
 }
 
-void callfunc(const std::vector<std::string>& arguments) {
+void callfunc(const piecelist& arguments) {
     addcode(STASH);
-    for (const std::string& argument : arguments) handleexpr(argument);
+    for (std::string_view argument : arguments) handleexpr(argument);
     addcode(UNSTASH);
     addcode(CALL);
     addcode(INT);
     compileint(static_cast<int>(arguments.size()));
 }
 
-std::string gointo(std::string target, int& wentin, std::vector<std::string> enders) {
+std::string gointo(std::string_view target, int& wentin, std::vector<std::string> enders) {
     addcode(ENTERTOP);
     wentin += 1;
-    if (!checkstrings(target, ".")) target = "." + target;
+    std::string dotted;
+    if (!checkstrings(target, ".")) {
+        dotted = "." + std::string(target);
+        target = dotted;
+    }
     enders.push_back(".");
     scantext path(target);
     std::string component;

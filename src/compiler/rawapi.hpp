@@ -6,23 +6,36 @@
 #include <string_view>
 #include <vector>
 
+#include "compiler/piecelist.hpp"
+
 // Source text is never tokenised: the compiler cuts pieces off the front of a text with seekstring.
 
 // A text read from its front. The unread part starts at `pos`; reading moves `pos` instead of erasing,
-// so cutting a long text into pieces costs time in proportion to its length.
+// so cutting a long text into pieces costs time in proportion to its length. The text is read where it
+// stands (it must outlive the scantext) until it is replaced or changed: then the scantext holds a text
+// of its own. Neither copied nor moved, as `text` may point into `owned`.
 struct scantext {
-    std::string text;
+    std::string_view text;
     std::size_t pos = 0;
+    std::string owned;
 
     explicit scantext(std::string_view source) : text(source) {}
-    std::string_view rest() const { return std::string_view(text).substr(pos); }
+    scantext(const scantext&) = delete;
+    scantext& operator=(const scantext&) = delete;
+    std::string_view rest() const { return text.substr(pos); }
     bool empty() const { return pos >= text.size(); }
     char front() const { return text[pos]; }
     bool startswith(char c) const { return rest().starts_with(c); }
     void drop(std::size_t count) { pos = count < text.size() - pos ? pos + count : text.size(); }
     void replace(std::string source) {
-        text = std::move(source);
+        owned = std::move(source);
+        text = owned;
         pos = 0;
+    }
+    // The unread text, to be changed in place: the first change copies it into the scantext's own.
+    char* unreadforchange() {
+        if (text.data() != owned.data()) replace(std::string(rest()));
+        return owned.data() + pos;
     }
 };
 
@@ -50,11 +63,11 @@ std::string seekstring(scantext& target, const std::vector<std::string>& blackli
 
 // Splits a comma-separated list up to one of `ends`, which stays at the front of `target`. Empty
 // pieces are dropped.
-std::vector<std::string> getargs(scantext& target, const std::string& seperator, const std::vector<std::string>& ends);
+piecelist getargs(scantext& target, const std::string& seperator, const std::vector<std::string>& ends);
 
 // Emits the call of the value on top of the data stack with the given argument expressions.
-void callfunc(const std::vector<std::string>& arguments);
+void callfunc(const piecelist& arguments);
 
 // Emits the walk into the object on top of the data stack along the dotted path `target`, counting
 // each object entered in `wentin`, and returns the last component with whatever follows it.
-std::string gointo(std::string target, int& wentin, std::vector<std::string> enders);
+std::string gointo(std::string_view target, int& wentin, std::vector<std::string> enders);

@@ -69,18 +69,19 @@ bool isnumbertext(std::string_view text) {
            text.find_first_not_of("0123456789.+-*/()") == std::string_view::npos;
 }
 
-void checkprint(warnstate& state, const std::vector<std::string>& args, const place& where) {
+void checkprint(warnstate& state, const piecelist& args, const place& where) {
     if (args.size() != 1 || !isnumbertext(args[0])) return;
-    std::string call = "print(" + args[0] + ")";
+    std::string arg(args[0]);
+    std::string call = "print(" + arg + ")";
     state.report(pieceoffset(where, call), quoted(call) +
                                                " stops the run with \"Not a number:\": print takes a string; write " +
-                                               quoted("print(str(" + args[0] + "))"));
+                                               quoted("print(str(" + arg + "))"));
 }
 
 // setattr with a literal name stores that name, on the program root too when it is the object.
-void notesetattr(warnstate& state, const std::vector<std::string>& args) {
+void notesetattr(warnstate& state, const piecelist& args) {
     if (args.size() < 2 || args[1].size() < 2 || args[1].front() != '"' || args[1].back() != '"') return;
-    state.plainassigned.insert(args[1].substr(1, args[1].size() - 2));
+    state.plainassigned.insert(std::string(args[1].substr(1, args[1].size() - 2)));
 }
 
 // A string that holds a quote, an operator or comma and another quote: two literals that the compiler
@@ -115,7 +116,7 @@ void walkhead(warnstate& state, const std::string& temp, scantext& target, looku
     if (temp[0] == '[') {
         scantext elements(temp);
         elements.drop(1);
-        for (const std::string& item : getargs(elements, ",", {"]"})) walkexpr(state, item, where);
+        for (std::string_view item : getargs(elements, ",", {"]"})) walkexpr(state, std::string(item), where);
     } else if (std::string_view fraction = decimalfraction(temp, target); !fraction.empty()) {
         target.drop(1 + fraction.size());
     } else if (isnumeric(temp, false)) {
@@ -173,11 +174,11 @@ void walkoperand(warnstate& state, const std::string& text, const place& where) 
             direct = false;
         }
         if (dropprefix(target, '(')) {
-            std::vector<std::string> args = getargs(target, ",", {")"});
+            piecelist args = getargs(target, ",", {")"});
             dropprefix(target, ')');
             if (direct && head == "print") checkprint(state, args, where);
             if (direct && head == "setattr") notesetattr(state, args);
-            for (const std::string& arg : args) walkexpr(state, arg, where);
+            for (std::string_view arg : args) walkexpr(state, std::string(arg), where);
         }
         if (dropprefix(target, '[')) {
             walkexpr(state, seekstring(target, {"]"}, GIM, 0, false), where);
@@ -293,9 +294,9 @@ void checktarget(warnstate& state, const token& target, const std::string& value
             if (text.empty() && rootmember && entered == 0) state.plainassigned.insert(name);
         }
         if (dropprefix(text, '(')) {
-            std::vector<std::string> args = getargs(text, ",", {")"});
+            piecelist args = getargs(text, ",", {")"});
             dropprefix(text, ')');
-            for (const std::string& arg : args) walkexpr(state, arg, where);
+            for (std::string_view arg : args) walkexpr(state, std::string(arg), where);
         }
         if (dropprefix(text, '[')) {
             std::string index = seekstring(text, {"]"}, GIM, 0, false);

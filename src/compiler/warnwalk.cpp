@@ -150,7 +150,7 @@ void walkkeyword(warnstate& state, const tokens& statement, int mode) {
         needs(statement, 3);
         if (mode == 1) name = "@" + name;
         unpreppedname.drop(1);
-        for (const std::string& parameter : getargs(unpreppedname, ",", {")"})) state.plainassigned.insert(parameter);
+        for (std::string_view parameter : getargs(unpreppedname, ",", {")"})) state.plainassigned.emplace(parameter);
         walkformblock(state, statement, 2, 0);
         checktarget(state, {name, statement[1].offset}, "");
     } else if (keyword == "class") {

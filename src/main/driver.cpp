@@ -75,5 +75,6 @@ int runvesk(int argc, const char* const* argv) {
     settings.quiet = chosen.quiet;
     settings.positions = &positions;
     settings.maxsteps = chosen.maxsteps;
+    settings.maxmemory = chosen.maxmemory;
     return runprogram(code, settings);
 }

@@ -1,11 +1,41 @@
+#include <fcntl.h>
+
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <new>
 
+#include "common/consoleoutput.hpp"
 #include "common/process.hpp"
 #include "main/driver.hpp"
 
+namespace {
+
+// Standard output that failed where no machine was there to report it (the listing, the help, the
+// progress lines of a run that never reached the machine) is reported last.
+int reportconsolefailure(int status) {
+    std::cout.flush();
+    int reason = takeconsolefailure();
+    if (reason == 0) return status;
+    if (reason == EPIPE) return closedpipestatus;
+    std::cerr << "vesk: " << writefailure("stdout", reason) << std::endl;
+    return status == 0 ? 1 : status;
+}
+
+// A standard descriptor that was closed when the run started is reopened on /dev/null, so that no file
+// the program opens takes its number and receives what was meant for the console.
+void reservestandarddescriptors() {
+    for (int descriptor = 0; descriptor <= 2; ++descriptor)
+        if (::fcntl(descriptor, F_GETFD) == -1) ::open("/dev/null", descriptor == 0 ? O_RDONLY : O_WRONLY);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    std::signal(SIGPIPE, SIG_IGN);
+    consoleoutput console;
+    reservestandarddescriptors();
     int status = 0;
     runonlargestack([&] {
         try {
@@ -19,7 +49,7 @@ int main(int argc, char** argv) {
             status = 1;
         }
     });
-    std::cout.flush();
+    status = reportconsolefailure(status);
     std::fflush(nullptr);
     return status;
 }

@@ -38,6 +38,17 @@ std::string readoption(options& chosen, std::string_view argument) {
         if (chosen.maxsteps == 0) return "--max-steps needs a whole number above 0: " + std::string(argument);
         return "";
     }
+    if (argument.starts_with("--max-memory=")) {
+        // Beyond a tebibyte no cap can be reached on any machine this runs on; refusing it keeps the
+        // product in bytes far from overflow.
+        constexpr std::uint64_t largest = std::uint64_t{1} << 20;
+        std::uint64_t mebibytes = readcount(argument.substr(13));
+        if (mebibytes == 0 || mebibytes > largest)
+            return "--max-memory needs a whole number of MiB from 1 to " + std::to_string(largest) + ": " +
+                   std::string(argument);
+        chosen.maxmemory = mebibytes << 20;
+        return "";
+    }
     if (argument.starts_with("--")) {
         if (!setoption(chosen, argument.substr(2))) return "unknown option: " + std::string(argument);
         return "";
@@ -79,7 +90,7 @@ commandline readcommandline(int argc, const char* const* argv) {
 }
 
 void printusage(std::ostream& out) {
-    out << "usage: vesk [-q] [-l] [-w] [-h] [-V] [--max-steps=N] [--] FILE" << std::endl;
+    out << "usage: vesk [-q] [-l] [-w] [-h] [-V] [--max-steps=N] [--max-memory=MiB] [--] FILE" << std::endl;
 }
 
 void printhelp(std::ostream& out) {
@@ -92,6 +103,10 @@ void printhelp(std::ostream& out) {
            "  -w, --warn      compile only and warn about the language's traps the program\n"
            "                  falls into, as FILE:LINE: warning: ... (before the listing of -l)\n"
            "  --max-steps=N   end the run with a machine error after N instructions\n"
+           "  --max-memory=MiB\n"
+           "                  end the run with \"Out of memory.\" when the program's live data\n"
+           "                  needs more than MiB mebibytes: its values (about 80 bytes each),\n"
+           "                  string bytes, list and dictionary entries and member tables\n"
            "  -h, --help      print this help and exit\n"
            "  -V, --version   print the version and exit\n"
            "  --              end the options: the next argument is FILE even if it begins with -\n"

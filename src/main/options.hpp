@@ -13,6 +13,7 @@ struct options {
     bool help = false;     // -h
     bool version = false;  // -V
     std::uint64_t maxsteps = 0;  // --max-steps=N: the most instructions a run executes; 0 for no limit
+    std::uint64_t maxmemory = 0;  // --max-memory=MiB, in bytes: the most the heap holds; 0 for no limit
     std::string file;
 };
 

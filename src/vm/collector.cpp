@@ -1,6 +1,7 @@
 #include "vm/collector.hpp"
 
 #include <algorithm>
+#include <new>
 
 #include "vm/machine.hpp"
 
@@ -41,6 +42,8 @@ public:
             variable* value = pending.back();
             pending.pop_back();
             livebytes += sizeof(variable) + value->stringval.payloadbytes();
+            if (const membermap* members = value->attributes.plain())
+                livebytes += members->capacity() * sizeof(membermap::value_type);
             vm.foreachmademember(*value, [this](variable* member) { reach(member); });
             reach(value->self);
             reach(value->pntrval());
@@ -86,6 +89,10 @@ void markroots(machine& vm, const collector& gc, marker& marks) {
 void collector::setlimits(std::size_t live, std::size_t livebytes) {
     madelimit = threshold == 0 ? 0 : std::max(threshold, live / 3);
     byteslimit = threshold == 0 ? 0 : std::max(minimumbytes, livebytes / 3);
+    if (cap != 0) {
+        if (livebytes > cap) throw std::bad_alloc();
+        byteslimit = std::min(byteslimit, cap - livebytes);
+    }
 }
 
 void collector::collect(machine& vm) {

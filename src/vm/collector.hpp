@@ -27,6 +27,12 @@ public:
         threshold = minimum;
         setlimits(0, 0);
     }
+    // At most `bytes` of live data (0: no limit): the machine collects before the heap could pass it,
+    // and a collection that leaves more live ends the run as out of memory (std::bad_alloc).
+    void setcap(std::size_t bytes) {
+        cap = bytes;
+        setlimits(0, 0);
+    }
     static constexpr std::size_t defaultthreshold = 10000;
     static constexpr std::size_t minimumbytes = std::size_t{4} << 20;
 
@@ -43,6 +49,7 @@ private:
     std::size_t threshold = defaultthreshold;
     std::size_t madelimit = defaultthreshold;
     std::size_t byteslimit = minimumbytes;
+    std::size_t cap = 0;
     std::uint32_t epoch = 0;
     std::vector<variable*> pending;
 };

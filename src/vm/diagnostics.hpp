@@ -17,6 +17,9 @@ struct vmerror {
 // The program's body has ended: the run loop prints the finish line.
 struct programfinished {};
 
+// The reader of standard output has gone: the run ends quietly, as if by SIGPIPE.
+struct consoleclosed {};
+
 // Raises the machine error "VESK 4 VM error" (" within module" when raised on behalf of a native).
 [[noreturn]] void error(const std::string& message, bool withinmodule = false);
 

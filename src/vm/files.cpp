@@ -1,7 +1,10 @@
 #include "vm/files.hpp"
 
+#include <cerrno>
 #include <iostream>
 #include <vector>
+
+#include "common/consoleoutput.hpp"
 
 #include "vm/confinement.hpp"
 #include "vm/diagnostics.hpp"
@@ -35,6 +38,7 @@ std::shared_ptr<filestream> filestream::forwriting(const std::string& path) {
     stream->ownedout = std::make_unique<std::ofstream>(path, std::ios::out | std::ios::trunc);
     if (!stream->ownedout->is_open()) return nullptr;
     stream->out = stream->ownedout.get();
+    stream->path = path;
     return stream;
 }
 
@@ -50,6 +54,7 @@ std::shared_ptr<filestream> filestream::console_output() {
     auto stream = std::make_shared<filestream>();
     stream->out = &std::cout;
     stream->console = true;
+    stream->path = "stdout";
     return stream;
 }
 
@@ -60,15 +65,51 @@ std::shared_ptr<filestream> filestream::console_input() {
     return stream;
 }
 
+// The reason the system refused the last write, flush or close, 0 when it did not or the refusal was
+// reported. A file stream keeps no reason of its own: errno is cleared before each operation.
+int filestream::refusal() {
+    if (failed || out == nullptr) return 0;
+    if (console) return takeconsolefailure();
+    if (!out->fail()) return 0;
+    return errno != 0 ? errno : EIO;
+}
+
+void filestream::raiseifrefused() {
+    int reason = refusal();
+    if (reason == 0) return;
+    failed = true;
+    if (console && reason == EPIPE) throw consoleclosed{};
+    error(writefailure(path, reason), true);
+}
+
+void filestream::write(const std::string& text) {
+    errno = 0;
+    *out << text;
+    raiseifrefused();
+}
+
 void filestream::close() {
+    errno = 0;
     if (console) {
         // The console stays usable: closing standard output only pushes out what is buffered.
         if (out) out->flush();
-        return;
+    } else if (!closed) {
+        if (ownedout) ownedout->close();
+        if (ownedin) ownedin->close();
+        closed = true;
     }
+    raiseifrefused();
+}
+
+std::string filestream::closeatend() {
+    if (console || closed) return "";
+    errno = 0;
     if (ownedout) ownedout->close();
     if (ownedin) ownedin->close();
     closed = true;
+    int reason = refusal();
+    failed = failed || reason != 0;
+    return reason == 0 ? "" : writefailure(path, reason);
 }
 
 std::shared_ptr<filestream> filetable::remember(std::shared_ptr<filestream> stream) {
@@ -84,11 +125,16 @@ void filetable::keepstreamsopen(variable& value) {
             orphaned.push_back(std::move(stream));
 }
 
-void filetable::closeall() {
+std::vector<std::string> filetable::closeall() {
+    std::vector<std::string> failures;
     for (auto& file : open)
-        if (auto stream = file.lock()) stream->close();
+        if (auto stream = file.lock()) {
+            std::string failure = stream->closeatend();
+            if (!failure.empty()) failures.push_back(std::move(failure));
+        }
     open.clear();
     orphaned.clear();
+    return failures;
 }
 
 filestream& moduleapi::getparam(variable& target, const std::string& key) {
@@ -131,7 +177,7 @@ void builtin::writefile(machine& vm, variable* self, const scope& args) {
     filestream& stream = writablestream(self);
     std::string text = moduleapi::getarg(vm, args, 0)->getstring(false);
     if (stream.closed) error("Cannot write to a closed file.", true);
-    *stream.out << text;
+    stream.write(text);
 }
 
 void builtin::readfile(machine& vm, variable* self, const scope&) {

@@ -18,6 +18,8 @@ struct filestream {
     std::istream* in = nullptr;   // set for objects that read
     bool console = false;
     bool closed = false;
+    bool failed = false;  // a refused write was reported: the end of the run closes it silently
+    std::string path;     // as the program named it; "stdout" for the console
     std::unique_ptr<std::ofstream> ownedout;
     std::unique_ptr<std::ifstream> ownedin;
 
@@ -26,7 +28,18 @@ struct filestream {
     static std::shared_ptr<filestream> console_output();
     static std::shared_ptr<filestream> console_input();
 
+    // Writes are buffered, so the system may refuse them at a later write, at close or at the end of
+    // the run. A refusal ends the run with a machine error (within module), once per stream; on the
+    // console, a closed pipe ends it quietly (consoleclosed).
+    void write(const std::string& text);
+    // Flushes and closes; the console stays usable and is only flushed.
     void close();
+    // The end of the run's close: the report of a refusal not yet reported, empty when none.
+    std::string closeatend();
+
+private:
+    int refusal();
+    void raiseifrefused();
 };
 
 // The files a program opened, so that every one is flushed and closed when the run ends, however it
@@ -40,7 +53,8 @@ public:
     // they would have without the collector, until the run ends.
     void keepstreamsopen(variable& value);
 
-    void closeall();
+    // Flushes and closes every file still open; returns the reports of the refusals not yet reported.
+    std::vector<std::string> closeall();
 
 private:
     std::vector<std::weak_ptr<filestream>> open;  // weak: a stream goes with its last file object

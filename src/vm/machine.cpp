@@ -1,6 +1,10 @@
 #include "vm/machine.hpp"
 
+#include <iostream>
 #include <new>
+
+#include "common/consoleoutput.hpp"
+#include "common/positionreport.hpp"
 
 #include "vm/calls.hpp"
 #include "vm/diagnostics.hpp"
@@ -46,8 +50,16 @@ int machine::run() {
     } catch (const std::bad_alloc&) {
         // Whatever the failed step was building is freed by now.
         reporterror(*this, vmerror{"Out of memory.", innative});
+    } catch (const consoleclosed&) {
+        status = closedpipestatus;
     }
-    files.closeall();
+    // The program has ended: a refusal surfacing now is reported without a place. Standard output's
+    // own is the driver's to report, last of all.
+    for (const std::string& failure : files.closeall()) {
+        std::cout.flush();
+        reportwithoutplace(std::cerr, failure);
+        if (status == 0) status = 1;
+    }
     return status;
 }
 

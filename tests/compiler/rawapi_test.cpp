@@ -30,8 +30,10 @@ struct split {
 
 split argsof(const std::string& text, const std::vector<std::string>& ends) {
     scantext target(text);
-    std::vector<std::string> pieces = getargs(target, ",", ends);
-    return {pieces, std::string(target.rest())};
+    split result;
+    for (std::string_view piece : getargs(target, ",", ends)) result.pieces.emplace_back(piece);
+    result.rest = target.rest();
+    return result;
 }
 
 using strings = std::vector<std::string>;
@@ -127,7 +129,10 @@ TEST(CallEmission, CallfuncStashesTheCallee) {
     // Blanks stay in the operands: " 2" is a name.
     bytes xplus2 = B(SAVESCOPE, LOADLOCAL, STRING) + str("x ") + B(STASH, SAVESCOPE, LOADLOCAL, STRING) + str(" 2") +
                    B(UNSTASH, ADD);
-    EXPECT_EQ(emittedby([] { callfunc({"1", "x + 2"}); }), B(STASH) + one + xplus2 + B(UNSTASH, CALL, INT) + i32(2));
+    piecelist arguments;
+    arguments.add("1");
+    arguments.add("x + 2");
+    EXPECT_EQ(emittedby([&] { callfunc(arguments); }), B(STASH) + one + xplus2 + B(UNSTASH, CALL, INT) + i32(2));
     EXPECT_EQ(emittedby([] { callfunc({}); }), B(STASH, UNSTASH, CALL, INT) + i32(0));
 }
 

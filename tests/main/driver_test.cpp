@@ -15,7 +15,7 @@ TEST(Driver, ListsBytesLastFirstInHexAndStaysInHex) {
     EXPECT_EQ(out.str(), "0 41 2 e ff");
 }
 
-const std::string usage = "usage: vesk [-q] [-l] [-w] [-h] [-V] [--max-steps=N] [--] FILE\n";
+const std::string usage = "usage: vesk [-q] [-l] [-w] [-h] [-V] [--max-steps=N] [--max-memory=MiB] [--] FILE\n";
 
 TEST(Driver, CommandLineErrorsPrintUsageAndFail) {
     const std::pair<const char*, const char*> cases[] = {
@@ -26,6 +26,7 @@ TEST(Driver, CommandLineErrorsPrintUsageAndFail) {
         {" -qz a.VKEX", "vesk: unknown option: -z\n"},
         {" --quiet --typo a.VKEX", "vesk: unknown option: --typo\n"},
         {" --max-steps=1x a.VKEX", "vesk: --max-steps needs a whole number above 0: --max-steps=1x\n"},
+        {" --max-memory=0 a.VKEX", "vesk: --max-memory needs a whole number of MiB from 1 to 1048576: --max-memory=0\n"},
     };
     for (const auto& [arguments, message] : cases) {
         binaryrun run = runwitharguments(arguments);
