@@ -95,6 +95,7 @@ runsettings sandboxsettings(bool quiet) {
     runsettings settings;
     settings.quiet = quiet;
     settings.maxsteps = fuzzsteps;
+    settings.maxmemory = fuzzmemory;
     settings.confinedto = scratch().path.string();
     settings.noshell = true;
     return settings;

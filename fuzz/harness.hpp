@@ -20,8 +20,11 @@ inline const std::string fuzzedfile = "fuzz.VKEX";
 // runaway loop costs milliseconds.
 inline constexpr std::uint64_t fuzzsteps = 50000;
 
-// The settings of a run of a program nobody has read: the step budget, no shell, files confined to
-// the scratch folder.
+// A heap of a size every tested program fits in many times over, far below what the sanitizers allow.
+inline constexpr std::uint64_t fuzzmemory = std::uint64_t{64} << 20;
+
+// The settings of a run of a program nobody has read: the step budget and the heap's bound, no shell,
+// files confined to the scratch folder.
 runsettings sandboxsettings(bool quiet);
 
 // The input's bytes as a text.
