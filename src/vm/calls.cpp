@@ -77,7 +77,13 @@ void exitoutoffunc(machine& vm) {
 // caller: the body of a CODE operand skips the data stack, which would hold it only until the call
 // takes it.
 void runblock(machine& vm, variable* block, const scope& names) {
-    if (block->ismodule || block->identifier != vtype::custom_func) return standalonefunccall(vm, block, names, nullptr);
+    if (block->ismodule || block->identifier != vtype::custom_func) {
+        // A block that is no code (raw bytecode may give a class or a native) may run no instruction,
+        // yet leave a value a WHILE takes for its next pass: its call counts as a step, so that the
+        // step limit ends such a loop too.
+        vm.countstep();
+        return standalonefunccall(vm, block, names, nullptr);
+    }
     block->self = nullptr;
     block->fresh = false;
     vm.calltrace.push_back(block);
