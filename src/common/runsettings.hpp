@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "common/sourcemap.hpp"
 
@@ -24,4 +25,11 @@ struct runsettings {
     // The most bytes the machine's heap may hold (values and their payloads: string bytes, list and
     // dictionary entries, member maps) before the run ends with "Out of memory."; 0 for no limit.
     std::uint64_t maxmemory = 0;
+
+    // A sandbox for programs nobody has read (the fuzz targets run whatever the fuzzer writes); vesk
+    // leaves both off. When `confinedto` names a folder, `open` and the filesystem object's methods reach
+    // only paths inside it: any other path fails exactly as a missing file does.
+    std::string confinedto;
+    // The shell-command built-in starts nothing and returns -1, as when no shell can be started.
+    bool noshell = false;
 };

@@ -6,8 +6,6 @@
 
 #include <cerrno>
 
-namespace {
-
 // Every line ends in a line feed, and one carriage return before it goes with it. In place: the text
 // only shrinks, but for the line feed a last line may need.
 void endlines(std::string& text) {
@@ -22,8 +20,6 @@ void endlines(std::string& text) {
         text += '\n';
     }
 }
-
-}  // namespace
 
 sourceread readsource(const std::string& path) {
     // Plain system calls rather than a stream: a directory opens as a stream and reads as empty, and

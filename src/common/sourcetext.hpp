@@ -11,3 +11,6 @@ struct sourceread {
 };
 
 sourceread readsource(const std::string& path);
+
+// Makes a file's bytes the text readsource returns, in place.
+void endlines(std::string& text);

@@ -71,5 +71,10 @@ int runvesk(int argc, const char* const* argv) {
         printlisting(std::cout, code, positions);
         endprocess(0);
     }
-    return runprogram(code, runsettings{chosen.quiet, &positions, chosen.maxsteps, chosen.maxmemory});
+    runsettings settings;  // field by field: the sandbox's fields stay off
+    settings.quiet = chosen.quiet;
+    settings.positions = &positions;
+    settings.maxsteps = chosen.maxsteps;
+    settings.maxmemory = chosen.maxmemory;
+    return runprogram(code, settings);
 }

@@ -22,9 +22,10 @@ void enterbody(machine& vm, const codeblock* body, scope&& frame, variable* call
 void callfunc(machine& vm, std::int32_t argnum, const scope& targs) {
     scope frame = targs;
     variable* function = vm.poprawtop();
-    for (std::int32_t index = argnum - 1; index >= 0; --index) {
+    // Counted down from the count itself: raw bytecode may give any count, the least integer included.
+    for (std::int32_t left = argnum; left > 0; --left) {
         variable* argument = vm.poprawtop();
-        frame.set(vm.argname(static_cast<std::size_t>(index)), argument);
+        frame.set(vm.argname(static_cast<std::size_t>(left - 1)), argument);
     }
     variable* receiver = function->self;
     vm.calltrace.push_back(function);
@@ -76,7 +77,13 @@ void exitoutoffunc(machine& vm) {
 // caller: the body of a CODE operand skips the data stack, which would hold it only until the call
 // takes it.
 void runblock(machine& vm, variable* block, const scope& names) {
-    if (block->ismodule || block->identifier != vtype::custom_func) return standalonefunccall(vm, block, names, nullptr);
+    if (block->ismodule || block->identifier != vtype::custom_func) {
+        // A block that is no code (raw bytecode may give a class or a native) may run no instruction,
+        // yet leave a value a WHILE takes for its next pass: its call counts as a step, so that the
+        // step limit ends such a loop too.
+        vm.countstep();
+        return standalonefunccall(vm, block, names, nullptr);
+    }
     block->self = nullptr;
     block->fresh = false;
     vm.calltrace.push_back(block);

@@ -169,7 +169,7 @@ void machine::rununtil(std::size_t depth) {
     // A copy: running the instruction may decode more of the same body, which moves its instructions.
     const instruction in = code.at(*top.body, top.next, top.hint);
     top.current = in.start;
-    if (settings.maxsteps != 0 && ++steps > settings.maxsteps) error("Step limit reached.");
+    countstep();
     if (in.fused != 0) {
         const fusedrun& run = code.fusion(*top.body, in);
         // A run counts as the instructions it stands for; one that would pass the limit runs them one

@@ -6,6 +6,7 @@
 
 #include "common/consoleoutput.hpp"
 
+#include "vm/confinement.hpp"
 #include "vm/diagnostics.hpp"
 #include "vm/machine.hpp"
 #include "vm/moduleapi.hpp"
@@ -160,13 +161,14 @@ variable* builtin::initfile(machine& vm, const std::string& type) {
 void builtin::openfile(machine& vm, variable*, const scope& args) {
     std::string mode = moduleapi::getarg(vm, args, 1)->getstring(false);
     std::string path = moduleapi::getarg(vm, args, 0)->getstring(false);
+    std::string reached = confinedpath(vm.settings, path);
     variable* file = initfile(vm, mode);
     if (mode == "write") {
-        auto stream = filestream::forwriting(path);
+        auto stream = filestream::forwriting(reached);
         if (!stream) error("Cannot open file for writing: " + path, true);
         file->moduleparams()["file"] = vm.files.remember(stream);
     } else if (mode == "read") {
-        file->moduleparams()["file"] = vm.files.remember(filestream::forreading(path));
+        file->moduleparams()["file"] = vm.files.remember(filestream::forreading(reached));
     }
     pushresult(vm, file);
 }

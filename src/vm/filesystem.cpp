@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "vm/confinement.hpp"
 #include "vm/diagnostics.hpp"
 #include "vm/moduleapi.hpp"
 #include "vm/machine.hpp"
@@ -19,7 +20,7 @@ template <typename operation>
 auto onpath(machine& vm, const scope& args, const std::string& method, operation run) {
     std::string path = moduleapi::getarg(vm, args, 0)->getstring(false);
     std::error_code failure;
-    auto result = run(fs::path(path), failure);
+    auto result = run(fs::path(confinedpath(vm.settings, path)), failure);
     if (failure) error(method + " failed for " + path + ": " + failure.message(), true);
     return result;
 }

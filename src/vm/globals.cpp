@@ -79,10 +79,14 @@ void execcmd(machine& vm, variable*, const scope& args) {
     variable* result = vm.newint(0);
     std::string command = moduleapi::getarg(vm, args, 0)->getstring(false);
     std::cout.flush();  // what the program printed comes before what the command prints
-    // The command gets the usual SIGPIPE: the run ignores it only to report a closed pipe itself.
-    auto previous = std::signal(SIGPIPE, SIG_DFL);
-    result->intval = commandstatus(std::system(command.c_str()));
-    std::signal(SIGPIPE, previous);
+    if (vm.settings.noshell) {
+        result->intval = -1;  // a sandboxed run starts no shell
+    } else {
+        // The command gets the usual SIGPIPE: the run ignores it only to report a closed pipe itself.
+        auto previous = std::signal(SIGPIPE, SIG_DFL);
+        result->intval = commandstatus(std::system(command.c_str()));
+        std::signal(SIGPIPE, previous);
+    }
     pushresult(vm, result);
 }
 

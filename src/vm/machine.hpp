@@ -67,6 +67,10 @@ public:
     // How the run is reported (quietly, with the source positions of the program) and how far it may go.
     runsettings settings;
     std::uint64_t steps = 0;  // instructions executed
+    // One more step: past the limit, the machine error "Step limit reached."
+    void countstep() {
+        if (settings.maxsteps != 0 && ++steps > settings.maxsteps) error("Step limit reached.");
+    }
     bool innative = false;    // a native is running: an error it raises is "within module"
 
     // The first steps of start-up: root scope, program root on callstack and calltrace, global
