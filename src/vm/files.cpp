@@ -82,6 +82,12 @@ void filestream::raiseifrefused() {
     error(writefailure(path, reason), true);
 }
 
+void filestream::closeowned() {
+    if (ownedout) ownedout->close();
+    if (ownedin) ownedin->close();
+    closed = true;
+}
+
 void filestream::write(const std::string& text) {
     errno = 0;
     *out << text;
@@ -94,9 +100,7 @@ void filestream::close() {
         // The console stays usable: closing standard output only pushes out what is buffered.
         if (out) out->flush();
     } else if (!closed) {
-        if (ownedout) ownedout->close();
-        if (ownedin) ownedin->close();
-        closed = true;
+        closeowned();
     }
     raiseifrefused();
 }
@@ -104,9 +108,7 @@ void filestream::close() {
 std::string filestream::closeatend() {
     if (console || closed) return "";
     errno = 0;
-    if (ownedout) ownedout->close();
-    if (ownedin) ownedin->close();
-    closed = true;
+    closeowned();
     int reason = refusal();
     failed = failed || reason != 0;
     return reason == 0 ? "" : writefailure(path, reason);

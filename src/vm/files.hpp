@@ -40,6 +40,7 @@ struct filestream {
 private:
     int refusal();
     void raiseifrefused();
+    void closeowned();
 };
 
 // The files a program opened, so that every one is flushed and closed when the run ends, however it
