@@ -10,13 +10,16 @@ namespace V4VM {
 namespace {
 
 // Marked values are those whose mark is the current epoch, so no pass clears marks, and a value outside
-// the registry that a root happens to reach cannot keep a stale mark.
+// the registry that a root happens to reach cannot keep a stale mark. A minor collection stops at old
+// values: whatever young values they hold, the remembered set leads to.
 class marker {
 public:
-    marker(machine& vm, std::uint32_t epoch, std::vector<variable*>& pending) : vm(vm), epoch(epoch), pending(pending) {}
+    marker(machine& vm, std::uint32_t epoch, bool youngonly, std::vector<variable*>& pending)
+        : vm(vm), epoch(epoch), youngonly(youngonly), pending(pending) {}
 
     void reach(variable* value) {
-        if (value == nullptr || value->collectionmark == epoch) return;
+        ++reached;
+        if (value == nullptr || value->collectionmark == epoch || (youngonly && value->old)) return;
         value->collectionmark = epoch;
         // Numbers and plain strings lead nowhere: counted here rather than queued.
         if (value->self == nullptr && value->attributes.empty() && value->pntrval() == nullptr && !value->more)
@@ -27,14 +30,28 @@ public:
     void reach(const scope& names) {
         names.foreachvalue([this](variable* value) { reach(value); });
     }
-    void reach(const std::vector<variable*>& values) {
+    void reach(const std::vector<variable*>& values, std::size_t first = 0) {
         // Long lists of numbers are the common large structure, and each element is a cache miss:
         // the elements a few places ahead are fetched while the current one is marked.
         constexpr std::size_t ahead = 8;
-        for (std::size_t at = 0; at < values.size(); ++at) {
+        for (std::size_t at = first; at < values.size(); ++at) {
             if (at + ahead < values.size()) __builtin_prefetch(values[at + ahead]);
             reach(values[at]);
         }
+    }
+    // Elements looked at once, not at every collection (a pinned snapshot, a list's new elements): not
+    // counted as the work of the roots.
+    void reachonce(const std::vector<variable*>& values, std::size_t first = 0) {
+        std::size_t before = reached;
+        reach(values, first);
+        reached = before;
+    }
+    // What an old value written since the last collection may hold that is young: a list's elements
+    // only after those found old then.
+    void reachwritten(variable& value) {
+        std::size_t first = value.more ? std::min(value.more->oldelements.count, value.more->listval.size()) : 0;
+        if (value.more) livebytes += (value.more->listval.size() - first) * sizeof(variable*);
+        reachheld(value, first);
     }
     // Iterative: structures may be nested far deeper than the C++ stack could follow.
     void drain() {
@@ -44,30 +61,38 @@ public:
             livebytes += sizeof(variable) + value->stringval.payloadbytes();
             if (const membermap* members = value->attributes.plain())
                 livebytes += members->capacity() * sizeof(membermap::value_type);
-            vm.foreachmademember(*value, [this](variable* member) { reach(member); });
-            reach(value->self);
-            reach(value->pntrval());
-            if (value->more) {
-                for (const auto& [key, element] : value->more->dictval) {
-                    reach(key);
-                    reach(element);
-                }
-                reach(value->more->listval);
+            if (value->more)
                 livebytes += value->more->listval.capacity() * sizeof(variable*) +
                              value->more->dictval.size() * 3 * sizeof(variable*);
-            }
+            reachheld(*value, 0);
         }
     }
 
     std::size_t livebytes = 0;
+    std::size_t reached = 0;  // values looked at
 
 private:
+    void reachheld(variable& value, std::size_t firstelement) {
+        vm.foreachmademember(value, [this](variable* member) { reach(member); });
+        reach(value.self);
+        reach(value.pntrval());
+        if (value.more) {
+            for (const auto& [key, element] : value.more->dictval) {
+                reach(key);
+                reach(element);
+            }
+            reachonce(value.more->listval, firstelement);
+            value.more->oldelements.count = value.more->listval.size();
+        }
+    }
+
     machine& vm;
     std::uint32_t epoch;
+    bool youngonly;
     std::vector<variable*>& pending;  // the collector's, kept between collections with its room
 };
 
-void markroots(machine& vm, const collector& gc, marker& marks) {
+void markroots(machine& vm, std::vector<collector::pinnedroot>& pinned, bool youngonly, marker& marks) {
     marks.reach(vm.datastack);
     marks.reach(vm.callstack);
     for (const scope& names : vm.databasestack) marks.reach(names);
@@ -77,36 +102,89 @@ void markroots(machine& vm, const collector& gc, marker& marks) {
     marks.reach(vm.memory);
     if (vm.savlvar) marks.reach(*vm.savlvar);
     marks.reach(vm.progroot);
-    for (const collector::pinnedroot& root : gc.pinned) {
+    for (collector::pinnedroot& root : pinned) {
         marks.reach(root.value);
         if (root.names != nullptr) marks.reach(*root.names);
-        if (root.values != nullptr) marks.reach(*root.values);
+        if (root.values != nullptr && !(youngonly && root.valuesold)) marks.reachonce(*root.values);
+        root.valuesold = true;
     }
 }
 
 }  // namespace
 
-void collector::setlimits(std::size_t live, std::size_t livebytes) {
-    madelimit = threshold == 0 ? 0 : std::max(threshold, live / 3);
-    byteslimit = threshold == 0 ? 0 : std::max(minimumbytes, livebytes / 3);
-    if (cap != 0) {
-        if (livebytes > cap) throw std::bad_alloc();
-        byteslimit = std::min(byteslimit, cap - livebytes);
-    }
+void collector::setlimits(std::size_t rootwork) {
+    madelimit = threshold == 0 ? 0 : std::max(threshold, rootwork);
+    byteslimit = threshold == 0 ? 0 : minimumbytes;
+    if (cap != 0) byteslimit = std::min(byteslimit, cap > oldbytes ? cap - oldbytes : 0);
 }
 
-void collector::collect(machine& vm) {
+void collector::remember(variable& value) {
+    remembered.push_back(&value);  // first: a failure leaves the value as it was
+    value.remembered = true;
+}
+
+void collector::listwritten(variable& list, std::size_t first) {
+    written(list);
+    if (list.old && list.more) list.more->oldelements.count = std::min(list.more->oldelements.count, first);
+}
+
+bool collector::fulldue(const machine& vm) const {
+    std::size_t oldcount = vm.values.livecount() - vm.values.madesincecollection();
+    if (oldcount > fullcount + std::max(threshold, fullcount / 2)) return true;
+    if (oldbytes > fullbytes + std::max(threshold == 0 ? 0 : minimumbytes, fullbytes / 2)) return true;
+    return cap != 0 && oldbytes + vm.values.bytessincecollection() > cap;
+}
+
+void collector::collectdue(machine& vm) {
+    if (fulldue(vm))
+        collect(vm);
+    else
+        collectyoung(vm);
+}
+
+void collector::collectyoung(machine& vm) {
     if (++epoch == 0) epoch = 1;  // 0 is the mark of values never reached
-    marker marks(vm, epoch, pending);
-    markroots(vm, *this, marks);
+    marker marks(vm, epoch, true, pending);
+    markroots(vm, pinned, true, marks);
+    for (variable* value : remembered) {
+        value->remembered = false;
+        marks.reachwritten(*value);
+    }
+    remembered.clear();
+    // A built-in method made on first use is held by its owner's note, which no write changed: kept
+    // until a full collection finds whether its owner still holds it.
+    for (variable* value : vm.values.youngvalues())
+        if (value->lazymethod) marks.reach(value);
+    std::size_t rootwork = marks.reached;
     marks.drain();
 
-    std::size_t kept = vm.values.sweep([&](variable* value) {
+    vm.values.sweepyoung([&](variable* value) {
         if (value->collectionmark == epoch) return false;
         if (value->more) vm.files.keepstreamsopen(*value);
         return true;
     });
-    setlimits(kept, marks.livebytes);
+    oldbytes += marks.livebytes;
+    if (cap != 0 && oldbytes > cap) return collect(vm);
+    setlimits(rootwork);
+}
+
+void collector::collect(machine& vm) {
+    if (++epoch == 0) epoch = 1;
+    for (variable* value : remembered) value->remembered = false;
+    remembered.clear();
+    marker marks(vm, epoch, false, pending);
+    markroots(vm, pinned, false, marks);
+    std::size_t rootwork = marks.reached;
+    marks.drain();
+
+    fullcount = vm.values.sweep([&](variable* value) {
+        if (value->collectionmark == epoch) return false;
+        if (value->more) vm.files.keepstreamsopen(*value);
+        return true;
+    });
+    fullbytes = oldbytes = marks.livebytes;
+    if (cap != 0 && fullbytes > cap) throw std::bad_alloc();
+    setlimits(rootwork);
 }
 
 keepalive::keepalive(machine& vm, variable* value) : pinned(vm.gc.pinned), depth(pinned.size()) {

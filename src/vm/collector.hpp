@@ -4,54 +4,82 @@
 #include <cstdint>
 #include <vector>
 
+#include "vm/value.hpp"
+
 namespace V4VM {
 
 class machine;
 class scope;
-class variable;
 
-// Frees the heap values a program can no longer reach (mark and sweep over the heap's registry).
+// Frees the heap values a program can no longer reach, by marking from the machine's roots and sweeping.
+//
+// Most values die young, and long-lived data would cost the same marking at every collection; so
+// collections are generational. A value that survives one is old. A minor collection marks and
+// sweeps only the young values: it stops at old values, and finds the young values old ones hold
+// through the remembered set, the old values written since the last collection (every write that
+// may store a young value in an old one calls a write barrier first). A full collection, when the
+// old values have grown by half since the last one, marks and sweeps everything.
 class collector {
 public:
-    // The machine collects when enough was made since the last collection, only between instructions:
-    // no value may then be held by a C++ local alone, except through a keepalive.
-    void collect(machine& vm);
-    // Whether collection is due after `made` values and `bytes` payload bytes since the last one.
+    // Collects, the young values or all, when due: only between instructions, when no value may be
+    // held by a C++ local alone, except through a keepalive.
+    void collectdue(machine& vm);
+    // Whether a collection is due after `made` values and `bytes` payload bytes since the last one.
     bool due(std::size_t made, std::size_t bytes) const { return made >= madelimit || bytes >= byteslimit; }
+    // A full collection.
+    void collect(machine& vm);
 
-    // Collection is due once this many values, and a third as many as survived the last collection,
-    // were made since it, or once a third as many payload bytes were allocated as were live after it
-    // (and at least `minimumbytes`): its cost per value or byte made stays bounded, and the heap holds
-    // at most about a third more than the live data. 0 collects before every instruction.
+    // A collection is due once this many values were made since the last one (and at least as many
+    // as it had to look at in its roots and remembered values, so that its cost per value made stays
+    // bounded), or once `minimumbytes` payload bytes were allocated. 0 collects before every instruction.
     void setthreshold(std::size_t minimum) {
         threshold = minimum;
-        setlimits(0, 0);
+        setlimits(0);
     }
     // At most `bytes` of live data (0: no limit): the machine collects before the heap could pass it,
-    // and a collection that leaves more live ends the run as out of memory (std::bad_alloc).
+    // and a full collection that leaves more live ends the run as out of memory (std::bad_alloc).
     void setcap(std::size_t bytes) {
         cap = bytes;
-        setlimits(0, 0);
+        setlimits(0);
     }
     static constexpr std::size_t defaultthreshold = 10000;
     static constexpr std::size_t minimumbytes = std::size_t{4} << 20;
 
+    // Write barriers, called before `value` is changed so that it may hold values it did not hold.
+    void written(variable& value) {
+        if (value.old && !value.remembered) remember(value);
+    }
+    // The same for a list whose elements change from position `first` on.
+    void listwritten(variable& list, std::size_t first);
+
+    // A vector pinned by a keepalive never changes: once a minor collection has made its elements
+    // old, later ones skip it.
     struct pinnedroot {
         variable* value = nullptr;
         const scope* names = nullptr;
         const std::vector<variable*>* values = nullptr;
+        bool valuesold = false;
     };
     std::vector<pinnedroot> pinned;
 
 private:
-    void setlimits(std::size_t live, std::size_t livebytes);
+    void collectyoung(machine& vm);
+    void remember(variable& value);
+    bool fulldue(const machine& vm) const;
+    void setlimits(std::size_t rootwork);
 
     std::size_t threshold = defaultthreshold;
     std::size_t madelimit = defaultthreshold;
     std::size_t byteslimit = minimumbytes;
     std::size_t cap = 0;
+    // The old values after the last full collection, and the live bytes it found; the bytes of the
+    // old values since, as the minor collections that made them old counted them.
+    std::size_t fullcount = 0;
+    std::size_t fullbytes = 0;
+    std::size_t oldbytes = 0;
     std::uint32_t epoch = 0;
     std::vector<variable*> pending;
+    std::vector<variable*> remembered;
 };
 
 // Keeps values held only by C++ locals alive while an instruction runs nested bodies. The referenced
@@ -60,7 +88,7 @@ class keepalive {
 public:
     keepalive(machine& vm, variable* value);
     keepalive(machine& vm, const scope& names);
-    keepalive(machine& vm, const std::vector<variable*>& values);
+    keepalive(machine& vm, const std::vector<variable*>& values);  // which must not change meanwhile
     ~keepalive();
     keepalive(const keepalive&) = delete;
     keepalive& operator=(const keepalive&) = delete;

@@ -153,7 +153,7 @@ void storelocal(machine& vm, vname name) {
 // One cycle, inlined into both loops below: the loop that runs nested bodies is the hot path.
 [[gnu::always_inline]] inline void machine::cycle() {
     if (codestack.empty()) integritycheck(*this);
-    if (gc.due(values.madesincecollection(), values.bytessincecollection())) gc.collect(*this);
+    if (gc.due(values.madesincecollection(), values.bytessincecollection())) gc.collectdue(*this);
     execinstruction(codestack.back());
 }
 
@@ -216,6 +216,7 @@ void machine::rununtil(std::size_t depth) {
             vname name = operand.name();
             variable* object = currentobject();
             variable* member = getvar(moduleapi::getattribute(*this, object, name));
+            gc.written(*member);
             member->self = object;
             push(named(member, name));
             break;

@@ -16,25 +16,16 @@ heap::~heap() {
 #endif
 }
 
-void* heap::allocate() {
-#if defined(VESK_SANITIZE)
-    // Room first, so that registering cannot fail once the value exists.
-    if (registry.size() == registry.capacity()) registry.reserve(registry.capacity() * 2 + 1024);
-    return ::operator new(sizeof(variable));
-#else
-    if (freelist == nullptr) {
-        chunks.reserve(chunks.size() + 1);
-        auto* chunk = static_cast<char*>(std::malloc(sizeof(variable) * cellsperchunk));
-        if (chunk == nullptr) throw std::bad_alloc();
-        chunks.push_back(chunk);
-        for (std::size_t at = cellsperchunk; at-- > 0;)
-            freelist = new (chunk + at * sizeof(variable)) freecell{freetag, freelist};
-    }
-    freecell* cell = freelist;
-    freelist = cell->next;
-    return cell;
-#endif
+#if !defined(VESK_SANITIZE)
+void heap::addchunk() {
+    chunks.reserve(chunks.size() + 1);
+    auto* chunk = static_cast<char*>(std::malloc(sizeof(variable) * cellsperchunk));
+    if (chunk == nullptr) throw std::bad_alloc();
+    chunks.push_back(chunk);
+    for (std::size_t at = cellsperchunk; at-- > 0;)
+        freelist = new (chunk + at * sizeof(variable)) freecell{freetag, freelist};
 }
+#endif
 
 void heap::free(variable* value) {
     if (value->lazymethod) lazymethods.erase(value->serial);
@@ -47,19 +38,9 @@ void heap::free(variable* value) {
 #endif
 }
 
-variable* heap::make() { return makewithserial(++lastserial); }
-
-variable* heap::makewithserial(std::uint64_t serial) {
-    void* memory = allocate();
-    auto* value = new (memory) variable();
-    value->serial = serial;
-#if defined(VESK_SANITIZE)
-    registry.push_back(value);
-#endif
-    ++live;
-    ++madesince;
-    bytessince += sizeof(variable);
-    return value;
+void heap::restartpacing() {
+    bytessince = 0;
+    madesince = 0;
 }
 
 std::uint64_t heap::reserve(std::uint64_t count) {

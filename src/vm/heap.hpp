@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <new>
 #include <vector>
 
 #include "vm/value.hpp"
@@ -11,7 +12,8 @@
 namespace V4VM {
 
 // Where the machine's values live: every heap value is made here, numbered in creation order, and
-// freed here when the collector finds it unreachable.
+// freed here when the collector finds it unreachable. Values made since the last collection are young
+// and listed apart, so that a collection of the young alone (see collector.hpp) visits only them.
 class heap {
 public:
     heap() = default;
@@ -20,9 +22,17 @@ public:
     ~heap();
 
     // A fresh value (type none) with the next serial.
-    variable* make();
+    variable* make() { return makewithserial(++lastserial); }
     // A fresh value with a serial reserved earlier by reserve().
-    variable* makewithserial(std::uint64_t serial);
+    variable* makewithserial(std::uint64_t serial) {
+        auto* value = new (allocate()) variable();
+        value->serial = serial;
+        young.push_back(value);  // allocate() made room
+        ++live;
+        ++madesince;
+        bytessince += sizeof(variable);
+        return value;
+    }
     // Reserves `count` serials and returns the first; values made later in the same order get them.
     std::uint64_t reserve(std::uint64_t count);
 
@@ -37,26 +47,43 @@ public:
     // Built-in methods made on first use, by their reserved serial (see members.hpp).
     absl::flat_hash_map<std::uint64_t, variable*> lazymethods;
 
-    // Frees every value for which dead(value) is true and restarts the pacing counters; returns the
-    // number of values kept.
+    // Frees every value for which dead(value) is true, makes the others old and restarts the pacing
+    // counters; returns the number of values kept. sweepyoung() looks at the young values alone.
     template <typename predicate>
     std::size_t sweep(predicate&& dead);
+    template <typename predicate>
+    std::size_t sweepyoung(predicate&& dead);
+    const std::vector<variable*>& youngvalues() const { return young; }
 
     // Calls visit(value) for every value not yet freed.
     template <typename visitor>
     void foreachvalue(visitor&& visit);
 
 private:
-    void* allocate();
+    // Room for a value, and for listing it as young, so that listing it cannot fail once it exists.
+    void* allocate() {
+        if (young.size() == young.capacity()) young.reserve(young.capacity() * 2 + 1024);
+#if defined(VESK_SANITIZE)
+        return ::operator new(sizeof(variable));
+#else
+        if (freelist == nullptr) addchunk();
+        freecell* cell = freelist;
+        freelist = cell->next;
+        return cell;
+#endif
+    }
     void free(variable* value);
+    void restartpacing();
 
     std::uint64_t lastserial = 0;
     std::size_t bytessince = 0;
     std::size_t madesince = 0;
     std::size_t live = 0;
+    std::vector<variable*> young;
 
 #if defined(VESK_SANITIZE)
-    // Every value from the system allocator, so that the sanitizer sees each one; a registry finds them.
+    // Every value from the system allocator, so that the sanitizer sees each one; a registry finds the
+    // old ones, the young list the others.
     std::vector<variable*> registry;
 #else
     // Values are all of one size: they are cut from chunks, a freed one is kept on a list and reused
@@ -70,6 +97,7 @@ private:
     };
     static_assert(sizeof(freecell) <= sizeof(variable));
     static bool isfree(const void* cell) { return *static_cast<const unsigned char*>(cell) == freetag; }
+    void addchunk();
     freecell* freelist = nullptr;
     std::vector<char*> chunks;
 #endif
@@ -79,6 +107,7 @@ template <typename visitor>
 void heap::foreachvalue(visitor&& visit) {
 #if defined(VESK_SANITIZE)
     for (variable* value : registry) visit(value);
+    for (variable* value : young) visit(value);
 #else
     for (char* chunk : chunks)
         for (std::size_t at = 0; at < cellsperchunk; ++at) {
@@ -91,22 +120,49 @@ void heap::foreachvalue(visitor&& visit) {
 template <typename predicate>
 std::size_t heap::sweep(predicate&& dead) {
 #if defined(VESK_SANITIZE)
+    registry.reserve(registry.size() + young.size());  // room first: the sweep itself cannot fail
+    for (variable* value : young) registry.push_back(value);
+    young.clear();
     std::size_t kept = 0;
     for (variable* value : registry) {
         if (dead(value)) {
             free(value);
             continue;
         }
+        value->old = true;
         registry[kept++] = value;
     }
     registry.resize(kept);
 #else
     foreachvalue([&](variable* value) {
-        if (dead(value)) free(value);
+        if (dead(value))
+            free(value);
+        else
+            value->old = true;
     });
+    young.clear();
 #endif
-    bytessince = 0;
-    madesince = 0;
+    restartpacing();
+    return live;
+}
+
+template <typename predicate>
+std::size_t heap::sweepyoung(predicate&& dead) {
+#if defined(VESK_SANITIZE)
+    registry.reserve(registry.size() + young.size());
+#endif
+    for (variable* value : young) {
+        if (dead(value)) {
+            free(value);
+            continue;
+        }
+        value->old = true;
+#if defined(VESK_SANITIZE)
+        registry.push_back(value);
+#endif
+    }
+    young.clear();
+    restartpacing();
     return live;
 }
 

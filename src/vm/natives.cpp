@@ -1,5 +1,7 @@
 #include "vm/natives.hpp"
 
+#include <algorithm>
+
 #include "vm/diagnostics.hpp"
 #include "vm/machine.hpp"
 #include "vm/moduleapi.hpp"
@@ -22,12 +24,16 @@ void Lsetatindex(machine& vm, variable* self, const scope& args) {
     variable& list = getreceiver(self);
     variable* element = getarg(vm, args, 1);
     std::int32_t index = getarg(vm, args, 0)->getint();
+    vm.gc.listwritten(list, static_cast<std::size_t>(std::max(index, 0)));
     Lsetindex(list.listval(), index, element);
 }
 
 void Lappend(machine& vm, variable* self, const scope& args) {
     variable& list = getreceiver(self);
-    list.listval().push_back(getarg(vm, args, 0));
+    variable* element = getarg(vm, args, 0);
+    std::vector<variable*>& elements = list.listval();
+    vm.gc.listwritten(list, elements.size());
+    elements.push_back(element);
     vm.values.notebytes(sizeof(variable*));
 }
 
@@ -63,6 +69,7 @@ void Lerase(machine& vm, variable* self, const scope& args) {
         error("Out of bounds. Tried erasing lement at index: " + std::to_string(position) +
                   " even tho length is: " + std::to_string(length),
               true);
+    vm.gc.listwritten(list, static_cast<std::size_t>(position));  // the elements after it move
     elements.erase(elements.begin() + position);
 }
 
@@ -88,7 +95,9 @@ void Dgetindex(machine& vm, variable* self, const scope& args) {
 void Dsetindex(machine& vm, variable* self, const scope& args) {
     variable& dict = getreceiver(self);
     variable* value = getarg(vm, args, 1);
-    moduleapi::Dsetindex(dict.dictval(), getarg(vm, args, 0), value);
+    variable* key = getarg(vm, args, 0);
+    vm.gc.written(dict);
+    moduleapi::Dsetindex(dict.dictval(), key, value);
     vm.values.notebytes(3 * sizeof(variable*));
 }
 

@@ -194,6 +194,7 @@ variable* machine::getpointer(variable* value) {
 void machine::assign(variable& target, const variable& source) {
     if (&target == &source) return;
     if (source.more) values.notebytes(source.more->listval.size() * sizeof(variable*));
+    gc.written(target);
     target = source;
 }
 
@@ -211,6 +212,7 @@ variable* machine::findmember(variable& owner, vname name) {
 }
 
 void machine::setmember(variable& owner, vname name, variable* value) {
+    gc.written(owner);
     if (owner.attributes.islazy()) methods.makeplain(values, owner.attributes);
     owner.attributes.plainforwriting()[name] = value;
 }

@@ -28,7 +28,7 @@ protected:
     std::size_t heapsize() { return vm.values.livecount(); }
     void collect() { vm.gc.collect(vm); }
     void collectifdue() {
-        if (vm.gc.due(vm.values.madesincecollection(), vm.values.bytessincecollection())) collect();
+        if (vm.gc.due(vm.values.madesincecollection(), vm.values.bytessincecollection())) vm.gc.collectdue(vm);
     }
 };
 
@@ -126,33 +126,78 @@ TEST_F(Collector, DictionaryOrderOutlivesCollections) {
     EXPECT_EQ(dict->getstring(false), "[\"0\": 0, \"1\": 1, \"2\": 2]");
 }
 
-TEST_F(Collector, IsDueAfterAShareOfTheLiveValuesOrPayloadBytes) {
+TEST_F(Collector, CollectsYoungValuesOftenAndOldOnesOnceTheyHaveGrownByHalf) {
     vm.gc.setthreshold(10);
+    std::vector<variable*> values;
+    for (int i = 0; i < 299; ++i) values.push_back(newint(i));
+    variable* list = newlist(values);
+    vm.datastack.push_back(list);
     collect();
-    ASSERT_EQ(heapsize(), 1u) << "the program root";
+    ASSERT_EQ(heapsize(), 301u) << "the list, its elements and the program root, all old now";
     auto makegarbage = [this](int count) {
         for (int i = 0; i < count; ++i) newint(i);
         collectifdue();
     };
     makegarbage(9);
-    EXPECT_EQ(heapsize(), 10u) << "not yet due";
+    EXPECT_EQ(heapsize(), 310u) << "not yet due";
     makegarbage(1);
-    EXPECT_EQ(heapsize(), 1u);
+    EXPECT_EQ(heapsize(), 301u);
 
-    // With many values live, collecting as often would cost time in proportion to them at every turn.
-    std::vector<variable*> kept;
-    for (int i = 0; i < 300; ++i) kept.push_back(newint(i));
-    keepalive keep(vm, kept);
-    collectifdue();
-    ASSERT_EQ(heapsize(), 301u);
+    list->listval().resize(99);
     makegarbage(10);
-    EXPECT_EQ(heapsize(), 311u) << "due later when more values are live";
-    makegarbage(290);
-    EXPECT_EQ(heapsize(), 301u) << "due before the garbage outnumbers the live values";
+    EXPECT_EQ(heapsize(), 301u) << "dead old values wait for a full collection";
+    for (int i = 0; i < 151; ++i) {
+        vm.gc.listwritten(*list, list->listval().size());
+        list->listval().push_back(newint(i));
+    }
+    collectifdue();
+    EXPECT_EQ(heapsize(), 452u) << "the new elements are old now: half as many as the last full collection left";
+    makegarbage(10);
+    EXPECT_EQ(heapsize(), 252u) << "full: the 200 dropped elements are freed";
 
     newstring(std::string(collector::minimumbytes, 'x'));
     collectifdue();
-    EXPECT_EQ(heapsize(), 301u) << "one large string is due at once";
+    EXPECT_EQ(heapsize(), 252u) << "one large string is due at once";
+}
+
+// Every way an old value comes to hold a young one goes through a write barrier, and a young
+// collection then finds the young value through it, however long the old list it sits in.
+TEST_F(Collector, YoungValuesHeldOnlyByOldOnesSurviveYoungCollections) {
+    vm.gc.setthreshold(1);
+    variable* list = newlist();
+    for (int i = 0; i < 1000; ++i) list->listval().push_back(newint(i));
+    variable* dict = newdict();
+    variable* object = newint(0);
+    variable* function = newint(0);
+    variable* target = newint(0);
+    vm.datastack = {list, dict, object, function, target};
+    collect();
+
+    variable* appended = newint(1);
+    vm.gc.listwritten(*list, list->listval().size());
+    list->listval().push_back(appended);
+    variable* replaced = newint(2);
+    vm.gc.listwritten(*list, 10);
+    list->listval()[10] = replaced;
+    variable* key = newstring("k");
+    variable* entry = newint(3);
+    vm.gc.written(*dict);
+    dict->dictval()[key] = entry;
+    variable* attribute = newint(4);
+    setmember(object, "a", attribute);
+    variable* receiver = newint(5);
+    vm.gc.written(*function);
+    function->self = receiver;
+    variable* element = newint(6);
+    vm.assign(*target, *newlist({element}));
+    variable* garbage = newint(7);
+
+    vm.gc.collectdue(vm);
+    EXPECT_FALSE(alive(garbage)) << "a young collection ran";
+    for (variable* young : {appended, replaced, key, entry, attribute, receiver, element})
+        EXPECT_TRUE(alive(young));
+    EXPECT_EQ(list->listval()[10]->getint(), 2);
+    EXPECT_EQ(target->listval().at(0), element);
 }
 
 // Flushing is visible to the program (another file object may read the file), so a freed file object
