@@ -97,7 +97,8 @@ bool assignment(machine& vm, const fusedrun& run) {
     }
     current.set(run.name, holder);
     if (rootstore) vm.setmember(*vm.callstack.back(), run.name, holder);
-    variable* target = moduleapi::findlocalvar(vm, run.name);  // found: the name is in the current scope now
+    // What PTRLOCAL finds: the program root's member first, then the current scope, which holds the name now.
+    variable* target = foundfresh ? holder : moduleapi::findlocalvar(vm, run.name);
     vm.assign(*target, *value);
     // The pointer's set assigns from a copy of the value, whose fresh methods have serials of their own.
     if (copied) vm.renumbermethods(*target);
