@@ -78,7 +78,7 @@ bool assignment(machine& vm, const fusedrun& run) {
     scope& current = vm.databasestack.back();
     bool rootstore = vm.callstack.size() == 1;
     // PTRLOCAL finds the new object when the program root holds the name only through this store.
-    bool foundfresh = rootstore ? vm.callstack.back() == vm.progroot : vm.findmember(*vm.progroot, run.name) == nullptr;
+    bool foundfresh = rootstore ? vm.callstack.back() == vm.progroot : vm.findrootmember(run.name) == nullptr;
     bool wasfresh = value->fresh;
     value->fresh = false;
     vm.datastack.pop_back();

@@ -16,6 +16,7 @@
 #include "vm/heap.hpp"
 #include "vm/methods.hpp"
 #include "vm/names.hpp"
+#include "vm/rootmembers.hpp"
 #include "vm/scope.hpp"
 #include "vm/value.hpp"
 
@@ -125,6 +126,7 @@ public:
 
     // Members, built-in methods included.
     variable* findmember(variable& owner, vname name);  // null when absent
+    variable* findrootmember(vname name);                // findmember(*progroot, name)
     void setmember(variable& owner, vname name, variable* value);
     // Calls visit(name) for every member name, in no particular order.
     template <typename visitor>
@@ -156,6 +158,7 @@ private:
     bool copiesalonewithmembers(const variable& value);
 
     std::vector<vname> argnames;
+    rootmembers rootanswers;
 };
 
 template <typename visitor>

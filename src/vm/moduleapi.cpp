@@ -109,7 +109,7 @@ variable& gettargetpntr(variable* target) {
 
 variable* findlocalvar(machine& vm, vname target) {
     if (vm.progroot != nullptr)
-        if (variable* member = vm.findmember(*vm.progroot, target)) return member;
+        if (variable* member = vm.findrootmember(target)) return member;
     return vm.databasestack.empty() ? nullptr : vm.databasestack.back().find(target);
 }
 

@@ -196,6 +196,7 @@ void machine::assign(variable& target, const variable& source) {
     if (source.more) values.notebytes(source.more->listval.size() * sizeof(variable*));
     gc.written(target);
     target = source;
+    if (&target == progroot) rootanswers.clear();
 }
 
 variable* machine::findmember(variable& owner, vname name) {
@@ -211,10 +212,21 @@ variable* machine::findmember(variable& owner, vname name) {
     return nullptr;
 }
 
+variable* machine::findrootmember(vname name) {
+    // A note of built-in methods (the root assigned a string, say) is looked up as it stands.
+    if (progroot->attributes.islazy()) return findmember(*progroot, name);
+    variable* member = nullptr;
+    if (rootanswers.find(name, member)) return member;
+    member = findmember(*progroot, name);
+    rootanswers.store(name, member);
+    return member;
+}
+
 void machine::setmember(variable& owner, vname name, variable* value) {
     gc.written(owner);
     if (owner.attributes.islazy()) methods.makeplain(values, owner.attributes);
     owner.attributes.plainforwriting()[name] = value;
+    if (&owner == progroot) rootanswers.store(name, value);
 }
 
 }  // namespace V4VM
