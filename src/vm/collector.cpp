@@ -153,8 +153,7 @@ void collector::collectyoung(machine& vm) {
     remembered.clear();
     // A built-in method made on first use is held by its owner's note, which no write changed: kept
     // until a full collection finds whether its owner still holds it.
-    for (variable* value : vm.values.youngvalues())
-        if (value->lazymethod) marks.reach(value);
+    for (variable* method : vm.values.youngmethods()) marks.reach(method);
     std::size_t rootwork = marks.reached;
     marks.drain();
 

@@ -6,12 +6,14 @@
 namespace V4VM {
 
 heap::~heap() {
-    std::vector<variable*> remaining;
-    foreachvalue([&](variable* value) { remaining.push_back(value); });
-    for (variable* value : remaining) value->~variable();
+    // Values own no other values, so each is destroyed where it stands.
+    foreachvalue([](variable* value) {
+        value->~variable();
 #if defined(VESK_SANITIZE)
-    for (variable* value : remaining) ::operator delete(value);
-#else
+        ::operator delete(value);
+#endif
+    });
+#if !defined(VESK_SANITIZE)
     for (char* chunk : chunks) std::free(chunk);
 #endif
 }
@@ -38,7 +40,17 @@ void heap::free(variable* value) {
 #endif
 }
 
+variable* heap::makelazymethod(std::uint64_t serial) {
+    if (youngmethodvalues.size() == youngmethodvalues.capacity())
+        youngmethodvalues.reserve(youngmethodvalues.capacity() * 2 + 16);  // room first, as for values
+    variable* made = makewithserial(serial);
+    made->lazymethod = true;
+    youngmethodvalues.push_back(made);
+    return made;
+}
+
 void heap::restartpacing() {
+    youngmethodvalues.clear();
     bytessince = 0;
     madesince = 0;
 }

@@ -33,6 +33,8 @@ public:
         bytessince += sizeof(variable);
         return value;
     }
+    // A built-in method made on first use, with the serial its owner's note reserved for it.
+    variable* makelazymethod(std::uint64_t serial);
     // Reserves `count` serials and returns the first; values made later in the same order get them.
     std::uint64_t reserve(std::uint64_t count);
 
@@ -53,7 +55,7 @@ public:
     std::size_t sweep(predicate&& dead);
     template <typename predicate>
     std::size_t sweepyoung(predicate&& dead);
-    const std::vector<variable*>& youngvalues() const { return young; }
+    const std::vector<variable*>& youngmethods() const { return youngmethodvalues; }
 
     // Calls visit(value) for every value not yet freed.
     template <typename visitor>
@@ -80,6 +82,7 @@ private:
     std::size_t madesince = 0;
     std::size_t live = 0;
     std::vector<variable*> young;
+    std::vector<variable*> youngmethodvalues;  // the young values made by makelazymethod()
 
 #if defined(VESK_SANITIZE)
     // Every value from the system allocator, so that the sanitizer sees each one; a registry finds the

@@ -100,9 +100,8 @@ variable* methodtables::materialize(heap& values, const memberset& members, std:
     auto [place, fresh] = values.lazymethods.try_emplace(serial, nullptr);
     if (!fresh) return place->second;
     try {
-        variable* made = values.makewithserial(serial);
+        variable* made = values.makelazymethod(serial);
         makemethod(*made, table.entries[index]);
-        made->lazymethod = true;
         place->second = made;
         return made;
     } catch (...) {
