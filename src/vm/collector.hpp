@@ -16,9 +16,9 @@ class scope;
 // Most values die young, and long-lived data would cost the same marking at every collection; so
 // collections are generational. A value that survives one is old. A minor collection marks and
 // sweeps only the young values: it stops at old values, and finds the young values old ones hold
-// through the remembered set, the old values written since the last collection (every write that
-// may store a young value in an old one calls a write barrier first). A full collection, when the
-// old values have grown by half since the last one, marks and sweeps everything.
+// through what the write barriers noted since the last collection: each young value stored in an
+// old one, and each old value assigned another's fields. A full collection, when the old values
+// have grown by half since the last one, marks and sweeps everything.
 class collector {
 public:
     // Collects, the young values or all, when due: only between instructions, when no value may be
@@ -45,12 +45,18 @@ public:
     static constexpr std::size_t defaultthreshold = 10000;
     static constexpr std::size_t minimumbytes = std::size_t{4} << 20;
 
-    // Write barriers, called before `value` is changed so that it may hold values it did not hold.
-    void written(variable& value) {
-        if (value.old && !value.remembered) remember(value);
+    // Write barriers, called before a change: `holder` is about to hold `value` (an element, a
+    // dictionary key or entry, a receiver) ...
+    void stored(const variable& holder, variable* value) {
+        if (holder.old && value != nullptr && !value->old && !value->remembered) remember(*value);
     }
-    // The same for a list whose elements change from position `first` on.
-    void listwritten(variable& list, std::size_t first);
+    // ... or `holder` is about to change its members, or take another value's fields and with them
+    // whatever that one holds. (Its members rather than the value stored: the program root's are
+    // rewritten at every store outside a function, and most of what they held is dead by the next
+    // collection.)
+    void changed(variable& holder) {
+        if (holder.old && !holder.remembered) remember(holder);
+    }
 
     // A vector pinned by a keepalive never changes: once a minor collection has made its elements
     // old, later ones skip it.
@@ -79,7 +85,7 @@ private:
     std::size_t oldbytes = 0;
     std::uint32_t epoch = 0;
     std::vector<variable*> pending;
-    std::vector<variable*> remembered;
+    std::vector<variable*> remembered;  // by the barriers: old values changed, young values stored
 };
 
 // Keeps values held only by C++ locals alive while an instruction runs nested bodies. The referenced

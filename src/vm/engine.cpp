@@ -216,7 +216,7 @@ void machine::rununtil(std::size_t depth) {
             vname name = operand.name();
             variable* object = currentobject();
             variable* member = getvar(moduleapi::getattribute(*this, object, name));
-            gc.written(*member);
+            gc.stored(*member, object);
             member->self = object;
             push(named(member, name));
             break;

@@ -116,7 +116,7 @@ bool methodcall(machine& vm, const fusedrun& run) {
     object->fresh = false;
     vm.callstack.push_back(object);
     vm.databasestack.push_back(*vm.savlvar);
-    vm.gc.written(*method);
+    vm.gc.stored(*method, object);
     method->self = object;
     method->name = run.member;
     method->fresh = false;

@@ -1,7 +1,5 @@
 #include "vm/natives.hpp"
 
-#include <algorithm>
-
 #include "vm/diagnostics.hpp"
 #include "vm/machine.hpp"
 #include "vm/moduleapi.hpp"
@@ -24,7 +22,7 @@ void Lsetatindex(machine& vm, variable* self, const scope& args) {
     variable& list = getreceiver(self);
     variable* element = getarg(vm, args, 1);
     std::int32_t index = getarg(vm, args, 0)->getint();
-    vm.gc.listwritten(list, static_cast<std::size_t>(std::max(index, 0)));
+    vm.gc.stored(list, element);
     Lsetindex(list.listval(), index, element);
 }
 
@@ -32,7 +30,7 @@ void Lappend(machine& vm, variable* self, const scope& args) {
     variable& list = getreceiver(self);
     variable* element = getarg(vm, args, 0);
     std::vector<variable*>& elements = list.listval();
-    vm.gc.listwritten(list, elements.size());
+    vm.gc.stored(list, element);
     elements.push_back(element);
     vm.values.notebytes(sizeof(variable*));
 }
@@ -69,7 +67,6 @@ void Lerase(machine& vm, variable* self, const scope& args) {
         error("Out of bounds. Tried erasing lement at index: " + std::to_string(position) +
                   " even tho length is: " + std::to_string(length),
               true);
-    vm.gc.listwritten(list, static_cast<std::size_t>(position));  // the elements after it move
     elements.erase(elements.begin() + position);
 }
 
@@ -96,7 +93,8 @@ void Dsetindex(machine& vm, variable* self, const scope& args) {
     variable& dict = getreceiver(self);
     variable* value = getarg(vm, args, 1);
     variable* key = getarg(vm, args, 0);
-    vm.gc.written(dict);
+    vm.gc.stored(dict, key);
+    vm.gc.stored(dict, value);
     moduleapi::Dsetindex(dict.dictval(), key, value);
     vm.values.notebytes(3 * sizeof(variable*));
 }

@@ -12,7 +12,7 @@ std::uint32_t priorityof(const void* key) {
     bits ^= bits >> 33;
     bits *= 0xff51afd7ed558ccdULL;
     bits ^= bits >> 33;
-    return static_cast<std::uint32_t>(bits);
+    return static_cast<std::uint32_t>(bits >> 33);  // 31 bits, as a node keeps it
 }
 
 bool before(const void* a, const void* b) { return std::less<const void*>()(a, b); }
@@ -116,6 +116,7 @@ void scope::settree(const void* key, variable* value) {
             --link->refs;
             link = copy;
         }
+        link->seen = 0;
         return link;
     };
 
@@ -130,7 +131,7 @@ void scope::settree(const void* key, variable* value) {
     }
     // Absent: every ancestor of a key's node has at least its priority, so the walk above would have
     // met it.
-    node* fresh = nodecache::make(node{1, priority, key, value, nullptr, nullptr});
+    node* fresh = nodecache::make(node{1, priority, 0, key, value, nullptr, nullptr});
     // Split the subtree at `link` around the key into fresh's two children.
     node* rest = *link;
     node** lessend = &fresh->left;

@@ -17,10 +17,15 @@ class variable;
 // entries is never observable (scopes are only looked up), so it may follow addresses. The latest
 // writes wait in a small shared array in front of the treap: a loop body that writes the same few
 // names on every pass, in a copy of a scope of thousands, then copies only that array.
+//
+// Young collections (see collector.hpp) look only at the entries written since the last collection:
+// a node is marked seen once a collection has walked its whole subtree, and a write unmarks every
+// node it changes or copies.
 class scope {
     struct node {
         std::uint32_t refs;
-        std::uint32_t priority;
+        std::uint32_t priority : 31;
+        std::uint32_t seen : 1;
         const void* key;
         variable* value;
         node* left;
@@ -77,16 +82,28 @@ public:
     // Calls visit(value) for every entry (and for the few a recent write hides).
     template <typename visitor>
     void foreachvalue(visitor&& visit) const {
-        if (recent)
-            for (std::uint32_t at = 0; at < recent->count; ++at) visit(recent->entries[at].value);
+        visitrecent(visit);
         walk(root, visit);
+    }
+    // The same for the entries written since the last call, or more; marks the rest seen.
+    template <typename visitor>
+    void foreachunseen(visitor&& visit) const {
+        visitrecent(visit);
+        walkunseen(root, visit);
     }
 
 private:
     struct nodecache;
     struct writescache;
     template <typename visitor>
+    void visitrecent(visitor& visit) const {
+        if (recent)
+            for (std::uint32_t at = 0; at < recent->count; ++at) visit(recent->entries[at].value);
+    }
+    template <typename visitor>
     static void walk(const node* at, visitor& visit);
+    template <typename visitor>
+    static void walkunseen(node* at, visitor& visit);
     static void release(node* at) {
         if (at != nullptr && --at->refs == 0) destroy(at);
     }
@@ -111,6 +128,18 @@ void scope::walk(const node* at, visitor& visit) {
         walk(at->left, visit);
         at = at->right;
     }
+}
+
+template <typename visitor>
+void scope::walkunseen(node* at, visitor& visit) {
+    node* spine = at;
+    while (at != nullptr && !at->seen) {
+        visit(at->value);
+        walkunseen(at->left, visit);
+        at = at->right;
+    }
+    // Only now is every subtree along the spine walked: a failure above leaves nothing marked.
+    for (; spine != at; spine = spine->right) spine->seen = 1;
 }
 
 }  // namespace V4VM

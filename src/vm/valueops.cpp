@@ -194,7 +194,7 @@ variable* machine::getpointer(variable* value) {
 void machine::assign(variable& target, const variable& source) {
     if (&target == &source) return;
     if (source.more) values.notebytes(source.more->listval.size() * sizeof(variable*));
-    gc.written(target);
+    gc.changed(target);
     target = source;
     if (&target == progroot) rootanswers.clear();
 }
@@ -223,7 +223,7 @@ variable* machine::findrootmember(vname name) {
 }
 
 void machine::setmember(variable& owner, vname name, variable* value) {
-    gc.written(owner);
+    gc.changed(owner);
     if (owner.attributes.islazy()) methods.makeplain(values, owner.attributes);
     owner.attributes.plainforwriting()[name] = value;
     if (&owner == progroot) rootanswers.store(name, value);
