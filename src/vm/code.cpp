@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "vm/operands.hpp"
@@ -96,35 +97,46 @@ bool isbinary(byte opcode) {
 
 bool is(const instruction& in, byte opcode, instruction::operand kind) { return in.opcode == opcode && in.kind == kind; }
 
+using operand = instruction::operand;
+
+// The run that begins at code[at], if any.
+std::optional<fusedrun> runat(const std::vector<instruction>& code, std::size_t at, vname set) {
+    auto runs = [&](std::size_t count) { return at + count <= code.size(); };
+    if (runs(8) && is(code[at], SAVESCOPE, operand::none) && is(code[at + 1], PUSHCONST, operand::klass) &&
+        is(code[at + 2], STORELOCAL, operand::name) && is(code[at + 3], PTRLOCAL, operand::name) &&
+        code[at + 2].name == code[at + 3].name && is(code[at + 4], ENTERTOP, operand::none) &&
+        is(code[at + 5], LOADATTR, operand::name) && code[at + 5].nameoperand() == set &&
+        is(code[at + 6], CALL, operand::count) && code[at + 6].integer == 1 && is(code[at + 7], LEAVE, operand::none))
+        return fusedrun{fusedrun::shape::assignment, 0, false, code[at + 2].nameoperand(), {}, {}, 8, code[at + 7].end};
+    if (runs(6) && is(code[at], LOADLOCAL, operand::name) && is(code[at + 1], STASH, operand::none) &&
+        is(code[at + 2], SAVESCOPE, operand::none) &&
+        (is(code[at + 3], LOADLOCAL, operand::name) || is(code[at + 3], PUSHCONST, operand::integer) ||
+         is(code[at + 3], PUSHCONST, operand::real)) &&
+        is(code[at + 4], UNSTASH, operand::none) && isbinary(code[at + 5].opcode))
+        return fusedrun{fusedrun::shape::binary, code[at + 5].opcode, false, code[at].nameoperand(), {}, code[at + 3], 6,
+                        code[at + 5].end};
+    if (runs(5) && is(code[at], LOADLOCAL, operand::name) && is(code[at + 1], ENTERTOP, operand::none) &&
+        is(code[at + 2], LOADATTR, operand::name) && is(code[at + 3], RESTORESCOPE, operand::none) &&
+        is(code[at + 4], STASH, operand::none))
+        return fusedrun{fusedrun::shape::methodcall, 0,  false, code[at].nameoperand(), code[at + 2].nameoperand(),
+                        {}, 5, code[at + 4].end};
+    return std::nullopt;
+}
+
 }  // namespace
 
 void codecache::fuse(const codeblock& body) {
-    using operand = instruction::operand;
     const std::vector<instruction>& code = body.decoded;
     vname set = names.intern("set");
     for (std::size_t at = 0; at < code.size(); ++at) {
-        auto runs = [&](std::size_t count) { return at + count <= code.size(); };
-        if (runs(8) && is(code[at], SAVESCOPE, operand::none) && is(code[at + 1], PUSHCONST, operand::klass) &&
-            is(code[at + 2], STORELOCAL, operand::name) && is(code[at + 3], PTRLOCAL, operand::name) &&
-            code[at + 2].name == code[at + 3].name && is(code[at + 4], ENTERTOP, operand::none) &&
-            is(code[at + 5], LOADATTR, operand::name) && code[at + 5].nameoperand() == set &&
-            is(code[at + 6], CALL, operand::count) && code[at + 6].integer == 1 && is(code[at + 7], LEAVE, operand::none)) {
-            body.fusions.push_back({fusedrun::shape::assignment, 0, code[at + 2].nameoperand(), {}, {}, 8, code[at + 7].end});
-        } else if (runs(6) && is(code[at], LOADLOCAL, operand::name) && is(code[at + 1], STASH, operand::none) &&
-                   is(code[at + 2], SAVESCOPE, operand::none) &&
-                   (is(code[at + 3], LOADLOCAL, operand::name) || is(code[at + 3], PUSHCONST, operand::integer) ||
-                    is(code[at + 3], PUSHCONST, operand::real)) &&
-                   is(code[at + 4], UNSTASH, operand::none) && isbinary(code[at + 5].opcode)) {
-            body.fusions.push_back(
-                {fusedrun::shape::binary, code[at + 5].opcode, code[at].nameoperand(), {}, code[at + 3], 6, code[at + 5].end});
-        } else if (runs(5) && is(code[at], LOADLOCAL, operand::name) && is(code[at + 1], ENTERTOP, operand::none) &&
-                   is(code[at + 2], LOADATTR, operand::name) && is(code[at + 3], RESTORESCOPE, operand::none) &&
-                   is(code[at + 4], STASH, operand::none)) {
-            body.fusions.push_back({fusedrun::shape::methodcall, 0, code[at].nameoperand(), code[at + 2].nameoperand(),
-                                    {}, 5, code[at + 4].end});
-        } else {
-            continue;
+        std::optional<fusedrun> run = runat(code, at, set);
+        // The compiler saves the scope before nearly every operation: the run takes that in too.
+        if (!run && is(code[at], SAVESCOPE, operand::none) && (run = runat(code, at + 1, set))) {
+            run->savesscope = true;
+            ++run->count;
         }
+        if (!run) continue;
+        body.fusions.push_back(*run);
         body.decoded[at].fused = static_cast<std::uint32_t>(body.fusions.size());
     }
 }

@@ -60,6 +60,7 @@ struct fusedrun {
     };
     shape form;
     byte opcode = 0;      // binary: the operation
+    bool savesscope;      // a SAVESCOPE comes first
     vname name;           // assignment: x; binary: a; methodcall: o
     vname member;         // methodcall: m
     instruction right;    // binary: the instruction that pushes the right operand

@@ -109,11 +109,12 @@ bool assignment(machine& vm, const fusedrun& run) {
 // (no copies): o is entered with the saved scope, and m, bound to o, waits on the memory stack.
 bool methodcall(machine& vm, const fusedrun& run) {
     variable* object = moduleapi::findlocalvar(vm, run.name);
-    if (object == nullptr || isvaluekind(object->identifier) || !vm.savlvar) return false;
+    if (object == nullptr || isvaluekind(object->identifier) || (!run.savesscope && !vm.savlvar)) return false;
     variable* method = vm.findmember(*object, run.member);
     if (method == nullptr || isvaluekind(method->identifier)) return false;
     object->name = run.name;
     object->fresh = false;
+    if (run.savesscope) vm.savlvar = vm.databasestack.back();
     vm.callstack.push_back(object);
     vm.databasestack.push_back(*vm.savlvar);
     vm.gc.stored(*method, object);
