@@ -107,19 +107,33 @@ std::optional<fusedrun> runat(const std::vector<instruction>& code, std::size_t 
         code[at + 2].name == code[at + 3].name && is(code[at + 4], ENTERTOP, operand::none) &&
         is(code[at + 5], LOADATTR, operand::name) && code[at + 5].nameoperand() == set &&
         is(code[at + 6], CALL, operand::count) && code[at + 6].integer == 1 && is(code[at + 7], LEAVE, operand::none))
-        return fusedrun{fusedrun::shape::assignment, 0, false, code[at + 2].nameoperand(), {}, {}, 8, code[at + 7].end};
+        return fusedrun{fusedrun::shape::assignment, 0, false, code[at + 2].nameoperand(), {}, {}, 8, code[at + 7].end, 0, 0};
     if (runs(6) && is(code[at], LOADLOCAL, operand::name) && is(code[at + 1], STASH, operand::none) &&
         is(code[at + 2], SAVESCOPE, operand::none) &&
         (is(code[at + 3], LOADLOCAL, operand::name) || is(code[at + 3], PUSHCONST, operand::integer) ||
          is(code[at + 3], PUSHCONST, operand::real)) &&
         is(code[at + 4], UNSTASH, operand::none) && isbinary(code[at + 5].opcode))
         return fusedrun{fusedrun::shape::binary, code[at + 5].opcode, false, code[at].nameoperand(), {}, code[at + 3], 6,
-                        code[at + 5].end};
+                        code[at + 5].end, 0, 0};
     if (runs(5) && is(code[at], LOADLOCAL, operand::name) && is(code[at + 1], ENTERTOP, operand::none) &&
         is(code[at + 2], LOADATTR, operand::name) && is(code[at + 3], RESTORESCOPE, operand::none) &&
         is(code[at + 4], STASH, operand::none))
-        return fusedrun{fusedrun::shape::methodcall, 0,  false, code[at].nameoperand(), code[at + 2].nameoperand(),
-                        {}, 5, code[at + 4].end};
+        return fusedrun{fusedrun::shape::methodcall, 0, false, code[at].nameoperand(), code[at + 2].nameoperand(),
+                        {}, 5, code[at + 4].end, 0, 0};
+    bool constant = is(code[at], PUSHCONST, operand::integer) || is(code[at], PUSHCONST, operand::real) ||
+                    is(code[at], PUSHCONST, operand::string);
+    std::size_t unstash = constant ? at + 1 : at;
+    if (unstash + 2 <= code.size() && is(code[unstash], UNSTASH, operand::none) &&
+        is(code[unstash + 1], CALL, operand::count)) {
+        const instruction& call = code[unstash + 1];
+        return fusedrun{fusedrun::shape::call, 0, false, {}, {}, constant ? code[at] : instruction(),
+                        unstash + 2 - at, call.end, call.integer, call.start};
+    }
+    if (runs(2) && is(code[at], SAVESCOPE, operand::none) && is(code[at + 1], LEAVE, operand::none))
+        return fusedrun{fusedrun::shape::leave, 0, true, {}, {}, {}, 2, code[at + 1].end, 0, 0};
+    if (runs(2) && is(code[at], LOADLOCAL, operand::name) && is(code[at + 1], STORELOCAL, operand::name))
+        return fusedrun{fusedrun::shape::store, 0, false, code[at].nameoperand(), code[at + 1].nameoperand(), {}, 2,
+                        code[at + 1].end, 0, 0};
     return std::nullopt;
 }
 

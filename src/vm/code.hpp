@@ -45,9 +45,9 @@ struct instruction {
     vname nameoperand() const { return vname(name); }
 };
 
-// A run of instructions that the compiler emits for one assignment or one binary operation, which the
-// machine carries out in one step whenever it can tell beforehand that no instruction of the run would
-// fail (see fused.cpp); otherwise the instructions run one by one.
+// A run of instructions that the compiler emits for one assignment, operation or step of a call, which
+// the machine carries out in one step whenever it can tell beforehand that no instruction of the run
+// would fail (see fused.cpp); otherwise the instructions run one by one.
 struct fusedrun {
     enum class shape : std::uint8_t {
         // SAVESCOPE, PUSHCONST CLASS, STORELOCAL x, PTRLOCAL x, ENTERTOP, LOADATTR "set", CALL 1, LEAVE
@@ -57,15 +57,24 @@ struct fusedrun {
         binary,
         // LOADLOCAL o, ENTERTOP, LOADATTR m, RESTORESCOPE, STASH: the start of a call of o.m(...)
         methodcall,
+        // PUSHCONST number or string (or not), UNSTASH, CALL n: a call of the function the memory
+        // stack holds
+        call,
+        // SAVESCOPE, LEAVE: the end of a call of o.m(...)
+        leave,
+        // LOADLOCAL x, STORELOCAL y
+        store,
     };
     shape form;
-    byte opcode = 0;      // binary: the operation
-    bool savesscope;      // a SAVESCOPE comes first
-    vname name;           // assignment: x; binary: a; methodcall: o
-    vname member;         // methodcall: m
-    instruction right;    // binary: the instruction that pushes the right operand
-    std::size_t count;    // instructions in the run
-    std::size_t end;      // offset after the run
+    byte opcode = 0;          // binary: the operation
+    bool savesscope;          // a SAVESCOPE comes first
+    vname name;               // assignment: x; binary: a; methodcall: o; store: x
+    vname member;             // methodcall: m; store: y
+    instruction right;        // binary: the instruction that pushes the right operand; call: the PUSHCONST
+    std::size_t count;        // instructions in the run
+    std::size_t end;          // offset after the run
+    std::int32_t arguments;   // call: the count of CALL
+    std::size_t callstart;    // call: the offset of CALL
 };
 
 // The bytes of one code body: the program or a CODE operand cut out of it, kept as a range of the

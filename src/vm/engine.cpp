@@ -126,29 +126,29 @@ variable* stacktop(machine& vm) {
     return vm.datastack.back();
 }
 
-void storelocal(machine& vm, vname name) {
-    variable* top = stacktop(vm);
+}  // namespace
+
+void machine::storelocal(vname name) {
+    variable* top = stacktop(*this);
     vname topname = top->name;
-    scope& current = vm.currentscope();
-    variable* stored = named(vm.takevar(top), name);
+    scope& current = currentscope();
+    variable* stored = named(takevar(top), name);
     current.set(name, stored);
     // Outside any entered object a local is also a member of the program root, where every function's
     // lookup finds it: a second copy of the top, which kept its own name.
-    if (vm.callstack.size() == 1) {
+    if (callstack.size() == 1) {
         variable* second = nullptr;
         if (stored == top) {
             // The top itself was stored (a flat value handed over, or a reference kind).
-            second = vm.getvar(stored);
+            second = getvar(stored);
             if (second != stored) second->name = topname;
         } else {
-            second = vm.getvar(top);
+            second = getvar(top);
         }
-        vm.setmember(*vm.callstack.back(), name, second);
+        setmember(*callstack.back(), name, second);
     }
-    vm.poprawtop();
+    poprawtop();
 }
-
-}  // namespace
 
 // One cycle, inlined into both loops below: the loop that runs nested bodies is the hot path.
 [[gnu::always_inline]] inline void machine::cycle() {
@@ -175,12 +175,7 @@ void machine::rununtil(std::size_t depth) {
         // A run counts as the instructions it stands for; one that would pass the limit runs them one
         // by one, so that the limit stops the very instruction it reaches.
         bool withinlimit = settings.maxsteps == 0 || steps - 1 + run.count <= settings.maxsteps;
-        if (withinlimit && runfused(*this, run)) {
-            if (settings.maxsteps != 0) steps += run.count - 1;
-            top.next = run.end;
-            top.hint += run.count;
-            return;
-        }
+        if (withinlimit && runfused(*this, run, top)) return;
     }
     ++top.hint;
     top.next = in.end;
@@ -196,7 +191,7 @@ void machine::rununtil(std::size_t depth) {
             break;
         }
         case STORELOCAL:
-            storelocal(*this, operand.name());
+            storelocal(operand.name());
             break;
         case LEAVE:
             moduleapi::goout(*this);

@@ -7,6 +7,7 @@
 #include "vm/fused.hpp"
 
 #include "vm/arithmetic.hpp"
+#include "vm/calls.hpp"
 #include "vm/machine.hpp"
 #include "vm/moduleapi.hpp"
 
@@ -17,6 +18,14 @@ namespace {
 // The integrity check passes silently for every instruction of the run.
 bool framesready(const machine& vm) {
     return !vm.callstack.empty() && !vm.databasestack.empty() && !vm.calltrace.empty();
+}
+
+// The body goes on after the run, which counts as the instructions it stands for (the first is
+// counted already), before any body it calls runs.
+void advance(machine& vm, frame& top, const fusedrun& run) {
+    top.next = run.end;
+    top.hint += run.count;
+    if (vm.settings.maxsteps != 0) vm.steps += run.count - 1;
 }
 
 bool isnumber(const variable& value) {
@@ -30,7 +39,7 @@ const variable* numberoperand(machine& vm, vname name) {
 }
 
 // LOADLOCAL a, STASH, SAVESCOPE, (LOADLOCAL b | PUSHCONST n), UNSTASH, operation: pushes a op b.
-bool binary(machine& vm, const fusedrun& run) {
+bool binary(machine& vm, const fusedrun& run, frame& top) {
     const variable* left = numberoperand(vm, run.name);
     if (left == nullptr) return false;
     variable constant;
@@ -64,12 +73,13 @@ bool binary(machine& vm, const fusedrun& run) {
     }
     vm.savlvar = vm.databasestack.back();
     vm.pushfresh(result);
+    advance(vm, top, run);
     return true;
 }
 
 // The value on top of the data stack, then SAVESCOPE, PUSHCONST CLASS, STORELOCAL x, PTRLOCAL x,
 // ENTERTOP, LOADATTR "set", CALL 1, LEAVE: x holds a fresh object that takes the value's fields.
-bool assignment(machine& vm, const fusedrun& run) {
+bool assignment(machine& vm, const fusedrun& run, frame& top) {
     if (vm.datastack.empty()) return false;
     variable* value = vm.datastack.back();
     bool copied = isvaluekind(value->identifier);
@@ -102,12 +112,13 @@ bool assignment(machine& vm, const fusedrun& run) {
     vm.assign(*target, *value);
     // The pointer's set assigns from a copy of the value, whose fresh methods have serials of their own.
     if (copied) vm.renumbermethods(*target);
+    advance(vm, top, run);
     return true;
 }
 
 // LOADLOCAL o, ENTERTOP, LOADATTR m, RESTORESCOPE, STASH, where o and its member m are held by reference
 // (no copies): o is entered with the saved scope, and m, bound to o, waits on the memory stack.
-bool methodcall(machine& vm, const fusedrun& run) {
+bool methodcall(machine& vm, const fusedrun& run, frame& top) {
     variable* object = moduleapi::findlocalvar(vm, run.name);
     if (object == nullptr || isvaluekind(object->identifier) || (!run.savesscope && !vm.savlvar)) return false;
     variable* method = vm.findmember(*object, run.member);
@@ -122,17 +133,61 @@ bool methodcall(machine& vm, const fusedrun& run) {
     method->name = run.member;
     method->fresh = false;
     vm.memory.push_back(method);
+    advance(vm, top, run);
+    return true;
+}
+
+// [PUSHCONST c,] UNSTASH, CALL n.
+bool call(machine& vm, const fusedrun& run, frame& top) {
+    if (vm.memory.empty()) return false;
+    variable* constant = nullptr;
+    switch (run.right.kind) {
+        case instruction::operand::integer: constant = vm.newint(run.right.integer); break;
+        case instruction::operand::real: constant = vm.newfloat(run.right.real); break;
+        case instruction::operand::string: constant = vm.newstring(*run.right.string); break;
+        default: break;
+    }
+    if (run.savesscope) vm.savlvar = vm.databasestack.back();
+    if (constant != nullptr) vm.pushfresh(constant);
+    vm.push(vm.memory.back());
+    vm.memory.pop_back();
+    // As CALL itself would: the report of an error in the call points at it.
+    top.current = run.callstart;
+    advance(vm, top, run);
+    callfunc(vm, run.arguments, scope());
+    return true;
+}
+
+// SAVESCOPE, LEAVE.
+bool leave(machine& vm, const fusedrun& run, frame& top) {
+    vm.savlvar = vm.databasestack.back();
+    moduleapi::goout(vm);
+    advance(vm, top, run);
+    return true;
+}
+
+// LOADLOCAL x, STORELOCAL y.
+bool store(machine& vm, const fusedrun& run, frame& top) {
+    variable* value = moduleapi::findlocalvar(vm, run.name);
+    if (value == nullptr) return false;
+    if (run.savesscope) vm.savlvar = vm.databasestack.back();
+    vm.pushfetched(value, run.name);
+    vm.storelocal(run.member);
+    advance(vm, top, run);
     return true;
 }
 
 }  // namespace
 
-bool runfused(machine& vm, const fusedrun& run) {
+bool runfused(machine& vm, const fusedrun& run, frame& top) {
     if (!framesready(vm)) return false;
     switch (run.form) {
-        case fusedrun::shape::assignment: return assignment(vm, run);
-        case fusedrun::shape::binary: return binary(vm, run);
-        default: return methodcall(vm, run);
+        case fusedrun::shape::assignment: return assignment(vm, run, top);
+        case fusedrun::shape::binary: return binary(vm, run, top);
+        case fusedrun::shape::methodcall: return methodcall(vm, run, top);
+        case fusedrun::shape::call: return call(vm, run, top);
+        case fusedrun::shape::leave: return leave(vm, run, top);
+        default: return store(vm, run, top);
     }
 }
 

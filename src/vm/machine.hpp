@@ -149,6 +149,8 @@ public:
     }
     // Pushes getvar(value) under `name`.
     void pushfetched(variable* value, vname name);
+    // STORELOCAL: the top of the data stack becomes the local `name`.
+    void storelocal(vname name);
     scope& currentscope();
     variable* currentobject();
 
