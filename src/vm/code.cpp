@@ -102,6 +102,7 @@ using operand = instruction::operand;
 // The run that begins at code[at], if any.
 std::optional<fusedrun> runat(const std::vector<instruction>& code, std::size_t at, vname set) {
     auto runs = [&](std::size_t count) { return at + count <= code.size(); };
+    if (!runs(1)) return std::nullopt;
     if (runs(8) && is(code[at], SAVESCOPE, operand::none) && is(code[at + 1], PUSHCONST, operand::klass) &&
         is(code[at + 2], STORELOCAL, operand::name) && is(code[at + 3], PTRLOCAL, operand::name) &&
         code[at + 2].name == code[at + 3].name && is(code[at + 4], ENTERTOP, operand::none) &&
