@@ -123,12 +123,12 @@ bool methodcall(machine& vm, const fusedrun& run, frame& top) {
     if (object == nullptr || isvaluekind(object->identifier) || (!run.savesscope && !vm.savlvar)) return false;
     variable* method = vm.findmember(*object, run.member);
     if (method == nullptr || isvaluekind(method->identifier)) return false;
+    vm.gc.stored(*method, object);
     object->name = run.name;
     object->fresh = false;
     if (run.savesscope) vm.savlvar = vm.databasestack.back();
     vm.callstack.push_back(object);
     vm.databasestack.push_back(*vm.savlvar);
-    vm.gc.stored(*method, object);
     method->self = object;
     method->name = run.member;
     method->fresh = false;
