@@ -57,7 +57,7 @@ void callfunc(machine& vm, std::int32_t argnum, const scope& targs) {
 
 void standalonefunccall(machine& vm, variable* target, const scope& args, variable* self) {
     keepalive keeptarget(vm, target);
-    vm.gc.stored(*target, self);
+    vm.gc.changed(*target);
     target->self = self;
     vm.push(target);
     std::size_t depth = vm.codestack.size();

@@ -11,7 +11,7 @@ namespace {
 
 // Marked values are those whose mark is the current epoch, so no pass clears marks, and a value outside
 // the registry that a root happens to reach cannot keep a stale mark. A minor collection stops at old
-// values: whatever young values they hold, the write barriers listed.
+// values: whatever young values they hold, the remembered set leads to.
 class marker {
 public:
     marker(machine& vm, std::uint32_t epoch, bool youngonly, std::vector<variable*>& pending)
@@ -35,22 +35,28 @@ public:
         else
             names.foreachvalue(visit);
     }
-    void reach(const std::vector<variable*>& values) {
+    void reach(const std::vector<variable*>& values, std::size_t first = 0) {
         // Long lists of numbers are the common large structure, and each element is a cache miss:
         // the elements a few places ahead are fetched while the current one is marked.
         constexpr std::size_t ahead = 8;
-        for (std::size_t at = 0; at < values.size(); ++at) {
+        for (std::size_t at = first; at < values.size(); ++at) {
             if (at + ahead < values.size()) __builtin_prefetch(values[at + ahead]);
             reach(values[at]);
         }
     }
-    // Elements looked at once, not at every collection (a pinned snapshot): not counted as the work
-    // of the roots.
-    template <typename values>
-    void reachonce(values&& held) {
+    // Elements looked at once, not at every collection (a pinned snapshot, a list's new elements): not
+    // counted as the work of the roots.
+    void reachonce(const std::vector<variable*>& values, std::size_t first = 0) {
         std::size_t before = reached;
-        reach(held);
+        reach(values, first);
         reached = before;
+    }
+    // What an old value changed since the last collection may hold that is young: a list's elements
+    // only after those found old then.
+    void reachchanged(variable& value) {
+        std::size_t first = value.more ? std::min(value.more->oldelements.count, value.more->listval.size()) : 0;
+        if (value.more) livebytes += (value.more->listval.size() - first) * sizeof(variable*);
+        reachheld(value, first);
     }
     // Iterative: structures may be nested far deeper than the C++ stack could follow.
     void drain() {
@@ -63,12 +69,16 @@ public:
             if (value->more)
                 livebytes += value->more->listval.capacity() * sizeof(variable*) +
                              value->more->dictval.size() * 3 * sizeof(variable*);
-            reachheld(*value);
+            reachheld(*value, 0);
         }
     }
 
-    // What a value holds.
-    void reachheld(variable& value) {
+    std::size_t livebytes = 0;
+    std::size_t reached = 0;  // values looked at
+
+private:
+    // What a value holds, a list's elements from `firstelement` on.
+    void reachheld(variable& value, std::size_t firstelement) {
         vm.foreachmademember(value, [this](variable* member) { reach(member); });
         reach(value.self);
         reach(value.pntrval());
@@ -77,14 +87,14 @@ public:
                 reach(key);
                 reach(element);
             }
-            reach(value.more->listval);
+            if (firstelement == 0)
+                reach(value.more->listval);
+            else
+                reachonce(value.more->listval, firstelement);
+            value.more->oldelements.count = value.more->listval.size();
         }
     }
 
-    std::size_t livebytes = 0;
-    std::size_t reached = 0;  // values looked at
-
-private:
     machine& vm;
     std::uint32_t epoch;
     bool youngonly;
@@ -122,6 +132,11 @@ void collector::remember(variable& value) {
     value.remembered = true;
 }
 
+void collector::listchanged(variable& list, std::size_t first) {
+    changed(list);
+    if (list.old && list.more) list.more->oldelements.count = std::min(list.more->oldelements.count, first);
+}
+
 bool collector::fulldue(const machine& vm) const {
     std::size_t oldcount = vm.values.livecount() - vm.values.madesincecollection();
     if (oldcount > fullcount + std::max(threshold, fullcount / 2)) return true;
@@ -140,14 +155,9 @@ void collector::collectyoung(machine& vm) {
     if (++epoch == 0) epoch = 1;  // 0 is the mark of values never reached
     marker marks(vm, epoch, true, pending);
     markroots(vm, pinned, true, marks);
-    // Whatever an old value listed holds may be young; a young one listed was stored in an old value
-    // (looked at once, unlike the members of the values changed at every turn).
     for (variable* value : remembered) {
         value->remembered = false;
-        if (value->old)
-            marks.reachheld(*value);
-        else
-            marks.reachonce(value);
+        marks.reachchanged(*value);
     }
     remembered.clear();
     std::size_t rootwork = marks.reached;

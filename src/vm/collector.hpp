@@ -16,9 +16,11 @@ class scope;
 // Most values die young, and long-lived data would cost the same marking at every collection; so
 // collections are generational. A value that survives one is old. A minor collection marks and
 // sweeps only the young values: it stops at old values, and finds the young values old ones hold
-// through what the write barriers noted since the last collection: each young value stored in an
-// old one, and each old value assigned another's fields. A full collection, when the old values
-// have grown by half since the last one, marks and sweeps everything.
+// through the remembered set, the old values changed since the last collection (every change that
+// may give an old value a young one to hold passes a write barrier first). A list remembers how many
+// of its leading elements were found old, so that appending to a long old list costs the new
+// elements alone. A full collection, when the old values have grown by half since the last one,
+// marks and sweeps everything.
 class collector {
 public:
     // Collects, the young values or all, when due: only between instructions, when no value may be
@@ -45,18 +47,14 @@ public:
     static constexpr std::size_t defaultthreshold = 10000;
     static constexpr std::size_t minimumbytes = std::size_t{4} << 20;
 
-    // Write barriers, called before a change: `holder` is about to hold `value` (an element, a
-    // dictionary key or entry, a receiver) ...
-    void stored(const variable& holder, variable* value) {
-        if (holder.old && value != nullptr && !value->old && !value->remembered) remember(*value);
-    }
-    // ... or `holder` is about to change its members, or take another value's fields and with them
-    // whatever that one holds. (Its members rather than the value stored: the program root's are
-    // rewritten at every store outside a function, and most of what they held is dead by the next
-    // collection.)
+    // Write barriers, called before a change that may give `holder` values it did not hold: a
+    // member, a receiver, a dictionary entry, another value's fields ...
     void changed(variable& holder) {
         if (holder.old && !holder.remembered) remember(holder);
     }
+    // ... or elements of a list, from position `first` on. (The holder rather than the values it is
+    // given: what is stored in place of something else is mostly dead by the next collection.)
+    void listchanged(variable& list, std::size_t first);
 
     // A vector pinned by a keepalive never changes: once a minor collection has made its elements
     // old, later ones skip it.
@@ -85,7 +83,7 @@ private:
     std::size_t oldbytes = 0;
     std::uint32_t epoch = 0;
     std::vector<variable*> pending;
-    std::vector<variable*> remembered;  // by the barriers: old values changed, young values stored
+    std::vector<variable*> remembered;
 };
 
 // Keeps values held only by C++ locals alive while an instruction runs nested bodies. The referenced

@@ -211,7 +211,7 @@ void machine::rununtil(std::size_t depth) {
             vname name = operand.name();
             variable* object = currentobject();
             variable* member = getvar(moduleapi::getattribute(*this, object, name));
-            gc.stored(*member, object);
+            gc.changed(*member);
             member->self = object;
             push(named(member, name));
             break;

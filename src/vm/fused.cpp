@@ -123,7 +123,7 @@ bool methodcall(machine& vm, const fusedrun& run, frame& top) {
     if (object == nullptr || isvaluekind(object->identifier) || (!run.savesscope && !vm.savlvar)) return false;
     variable* method = vm.findmember(*object, run.member);
     if (method == nullptr || isvaluekind(method->identifier)) return false;
-    vm.gc.stored(*method, object);
+    vm.gc.changed(*method);
     object->name = run.name;
     object->fresh = false;
     if (run.savesscope) vm.savlvar = vm.databasestack.back();

@@ -1,5 +1,7 @@
 #include "vm/natives.hpp"
 
+#include <algorithm>
+
 #include "vm/diagnostics.hpp"
 #include "vm/machine.hpp"
 #include "vm/moduleapi.hpp"
@@ -22,7 +24,7 @@ void Lsetatindex(machine& vm, variable* self, const scope& args) {
     variable& list = getreceiver(self);
     variable* element = getarg(vm, args, 1);
     std::int32_t index = getarg(vm, args, 0)->getint();
-    vm.gc.stored(list, element);
+    vm.gc.listchanged(list, static_cast<std::size_t>(std::max(index, 0)));
     Lsetindex(list.listval(), index, element);
 }
 
@@ -30,7 +32,7 @@ void Lappend(machine& vm, variable* self, const scope& args) {
     variable& list = getreceiver(self);
     variable* element = getarg(vm, args, 0);
     std::vector<variable*>& elements = list.listval();
-    vm.gc.stored(list, element);
+    vm.gc.listchanged(list, elements.size());
     elements.push_back(element);
     vm.values.notebytes(sizeof(variable*));
 }
@@ -67,6 +69,7 @@ void Lerase(machine& vm, variable* self, const scope& args) {
         error("Out of bounds. Tried erasing lement at index: " + std::to_string(position) +
                   " even tho length is: " + std::to_string(length),
               true);
+    vm.gc.listchanged(list, static_cast<std::size_t>(position));  // the elements after it move
     elements.erase(elements.begin() + position);
 }
 
@@ -93,8 +96,7 @@ void Dsetindex(machine& vm, variable* self, const scope& args) {
     variable& dict = getreceiver(self);
     variable* value = getarg(vm, args, 1);
     variable* key = getarg(vm, args, 0);
-    vm.gc.stored(dict, key);
-    vm.gc.stored(dict, value);
+    vm.gc.changed(dict);
     moduleapi::Dsetindex(dict.dictval(), key, value);
     vm.values.notebytes(3 * sizeof(variable*));
 }

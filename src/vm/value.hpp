@@ -52,9 +52,23 @@ struct bycreation {
 };
 using dictmap = std::map<variable*, variable*, bycreation>;
 
+// How many leading elements of a list the collector last found old (see collector.hpp): only the
+// elements after them can be young. A copy starts at none, so that all of its elements are looked at.
+class oldprefix {
+public:
+    oldprefix() = default;
+    oldprefix(const oldprefix&) {}
+    oldprefix& operator=(const oldprefix&) {
+        count = 0;
+        return *this;
+    }
+    std::size_t count = 0;
+};
+
 // The payloads few values have, kept apart so that numbers, strings and functions stay small.
 struct aggregate {
     std::vector<variable*> listval;
+    oldprefix oldelements;
     dictmap dictval;
     std::map<std::string, std::shared_ptr<filestream>> moduleparams;
 };
@@ -76,8 +90,8 @@ public:
     bool fresh : 1 = false;
     // Which of the three exclusive payloads the value holds (see below).
     std::uint8_t reference : 2 = 0;
-    // Survived a collection; listed by a write barrier since the last one (see collector.hpp). Never
-    // copied.
+    // Survived a collection, and listed among the old values changed since the last one (see
+    // collector.hpp); never copied.
     bool old : 1 = false;
     bool remembered : 1 = false;
     // The collection that last found this value reachable (see collector.cpp); never copied.

@@ -147,9 +147,8 @@ TEST_F(Collector, CollectsYoungValuesOftenAndOldOnesOnceTheyHaveGrownByHalf) {
     makegarbage(10);
     EXPECT_EQ(heapsize(), 301u) << "dead old values wait for a full collection";
     for (int i = 0; i < 151; ++i) {
-        variable* element = newint(i);
-        vm.gc.stored(*list, element);
-        list->listval().push_back(element);
+        vm.gc.listchanged(*list, list->listval().size());
+        list->listval().push_back(newint(i));
     }
     collectifdue();
     EXPECT_EQ(heapsize(), 452u) << "the new elements are old now: half as many as the last full collection left";
@@ -174,20 +173,19 @@ TEST_F(Collector, YoungValuesHeldOnlyByOldOnesSurviveYoungCollections) {
     collect();
 
     variable* appended = newint(1);
-    vm.gc.stored(*list, appended);
+    vm.gc.listchanged(*list, list->listval().size());
     list->listval().push_back(appended);
     variable* replaced = newint(2);
-    vm.gc.stored(*list, replaced);
+    vm.gc.listchanged(*list, 1);
     list->listval()[1] = replaced;
     variable* key = newstring("k");
     variable* entry = newint(3);
-    vm.gc.stored(*dict, key);
-    vm.gc.stored(*dict, entry);
+    vm.gc.changed(*dict);
     dict->dictval()[key] = entry;
     variable* attribute = newint(4);
     setmember(object, "a", attribute);
     variable* receiver = newint(5);
-    vm.gc.stored(*function, receiver);
+    vm.gc.changed(*function);
     function->self = receiver;
     variable* element = newint(6);
     vm.assign(*target, *newlist({element}));
