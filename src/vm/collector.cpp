@@ -28,12 +28,8 @@ public:
             pending.push_back(value);
     }
     void reach(const scope& names) {
-        auto visit = [this](variable* value) { reach(value); };
         // What a young collection skips there is old.
-        if (youngonly)
-            names.foreachunseen(visit);
-        else
-            names.foreachvalue(visit);
+        names.walkforcollection([this](variable* value) { reach(value); }, youngonly);
     }
     void reach(const std::vector<variable*>& values, std::size_t first = 0) {
         // Long lists of numbers are the common large structure, and each element is a cache miss:
@@ -182,7 +178,6 @@ void collector::collect(machine& vm) {
     remembered.clear();
     marker marks(vm, epoch, false, pending);
     markroots(vm, pinned, false, marks);
-    std::size_t rootwork = marks.reached;
     marks.drain();
 
     fullcount = vm.values.sweep([&](variable* value) {
@@ -192,7 +187,7 @@ void collector::collect(machine& vm) {
     });
     fullbytes = oldbytes = marks.livebytes;
     if (cap != 0 && fullbytes > cap) throw std::bad_alloc();
-    setlimits(rootwork);
+    setlimits(0);  // what the roots cost a young collection, the next one finds
 }
 
 keepalive::keepalive(machine& vm, variable* value) : pinned(vm.gc.pinned), depth(pinned.size()) {

@@ -85,11 +85,12 @@ public:
         visitrecent(visit);
         walk(root, visit);
     }
-    // The same for the entries written since the last call, or more; marks the rest seen.
+    // The same for a collection, which marks every node it walks seen: all of them, or for a young
+    // collection only those not seen yet (the entries written since the last collection, and more).
     template <typename visitor>
-    void foreachunseen(visitor&& visit) const {
+    void walkforcollection(visitor&& visit, bool unseenonly) const {
         visitrecent(visit);
-        walkunseen(root, visit);
+        walkmarking(root, visit, unseenonly);
     }
 
 private:
@@ -103,7 +104,7 @@ private:
     template <typename visitor>
     static void walk(const node* at, visitor& visit);
     template <typename visitor>
-    static void walkunseen(node* at, visitor& visit);
+    static void walkmarking(node* at, visitor& visit, bool unseenonly);
     static void release(node* at) {
         if (at != nullptr && --at->refs == 0) destroy(at);
     }
@@ -131,11 +132,11 @@ void scope::walk(const node* at, visitor& visit) {
 }
 
 template <typename visitor>
-void scope::walkunseen(node* at, visitor& visit) {
+void scope::walkmarking(node* at, visitor& visit, bool unseenonly) {
     node* spine = at;
-    while (at != nullptr && !at->seen) {
+    while (at != nullptr && !(unseenonly && at->seen)) {
         visit(at->value);
-        walkunseen(at->left, visit);
+        walkmarking(at->left, visit, unseenonly);
         at = at->right;
     }
     // Only now is every subtree along the spine walked: a failure above leaves nothing marked.
