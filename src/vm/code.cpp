@@ -108,7 +108,8 @@ std::optional<fusedrun> runat(const std::vector<instruction>& code, std::size_t 
         code[at + 2].name == code[at + 3].name && is(code[at + 4], ENTERTOP, operand::none) &&
         is(code[at + 5], LOADATTR, operand::name) && code[at + 5].nameoperand() == set &&
         is(code[at + 6], CALL, operand::count) && code[at + 6].integer == 1 && is(code[at + 7], LEAVE, operand::none))
-        return fusedrun{fusedrun::shape::assignment, 0, false, code[at + 2].nameoperand(), {}, {}, 8, code[at + 7].end, 0, 0};
+        return fusedrun{fusedrun::shape::assignment, 0, false, code[at + 2].nameoperand(), {}, {}, 8, code[at + 7].end,
+                        0, 0};
     if (runs(6) && is(code[at], LOADLOCAL, operand::name) && is(code[at + 1], STASH, operand::none) &&
         is(code[at + 2], SAVESCOPE, operand::none) &&
         (is(code[at + 3], LOADLOCAL, operand::name) || is(code[at + 3], PUSHCONST, operand::integer) ||
