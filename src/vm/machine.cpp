@@ -106,10 +106,10 @@ namespace {
 // (and its serial, which orders it among values made later, but never among those made before) tells
 // it from the value, and the copy can be skipped where it would only be read and dropped.
 bool copiesflat(machine& vm, const variable& value) {
-    if (value.self != nullptr || !value.dictval().empty()) return false;
+    if (copiesreceiver(value) || !value.dictval().empty()) return false;
     bool flat = true;
     vm.foreachmademember(value, [&flat](const variable* member) {
-        if (member->self != nullptr || !member->attributes.empty() || !member->dictval().empty()) flat = false;
+        if (copiesreceiver(*member) || !member->attributes.empty() || !member->dictval().empty()) flat = false;
     });
     return flat;
 }

@@ -116,7 +116,7 @@ public:
     // Whether a copy of `value` is the value with new serials and nothing else: no member, receiver
     // or dictionary entry is met on the way.
     bool copiesalone(const variable& value) {
-        if (value.self != nullptr) return false;
+        if (copiesreceiver(value)) return false;
         if (value.more == nullptr && value.attributes.empty()) return true;
         return copiesalonewithmembers(value);
     }

@@ -153,6 +153,15 @@ private:
     aggregate& payload();
 };
 
+// Whether a copy of `value` must copy its receiver too. A number, string or pointer keeps its
+// source's receiver as it is: nothing reads the receiver of one (a call reads only the callee's, and
+// such a value called as a class gets the new instance instead), while copying it copies everything
+// the receiver reaches, again for each member on the way. A native turned into an integer in place
+// still reads its receiver when called, so its copy still gets a copy of it.
+inline bool copiesreceiver(const variable& value) {
+    return value.self != nullptr && (value.ismodule || !isvaluekind(value.identifier));
+}
+
 // Deepest nesting that printing or copying a structure may reach ("Nesting too deep.").
 inline constexpr int maxnesting = 10000;
 

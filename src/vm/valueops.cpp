@@ -48,7 +48,7 @@ public:
         } else if (result->more) {
             result->more->dictval.clear();
         }
-        if (source->self != nullptr && !source->alreadycopied) {
+        if (copiesreceiver(*source) && !source->alreadycopied) {
             mark(source);
             result->self = copy(source->self);
         }

@@ -223,4 +223,29 @@ TEST_F(Values, CopyCyclesEnd) {
     for (variable* value : {object, method, a, b, me, dict}) EXPECT_FALSE(value->alreadycopied);
 }
 
+TEST_F(Values, OnlyCopiesThatCanReadTheirReceiverCopyIt) {
+    variable* owner = newobject();
+    setmember(owner, "x", newint(1));
+    // a number, string or pointer keeps its receiver, at the top of a copy and inside one
+    for (variable* value : {newint(3), newfloat(1.5f), newstring("s"), vm.getpointer(newint(0))}) {
+        value->self = owner;
+        EXPECT_EQ(vm.getcopy(value)->self, owner);
+        variable* holder = newobject();
+        setmember(holder, "v", value);
+        EXPECT_EQ(member(vm.getcopy(holder), "v")->self, owner);
+    }
+    // a function reads its receiver when called: it gets a copy
+    variable* method = vm.getallocvar();
+    method->identifier = vtype::custom_func;
+    method->self = owner;
+    variable* methodcopy = vm.getcopy(method);
+    EXPECT_NE(methodcopy->self, owner);
+    EXPECT_EQ(methodcopy->self->getstring(false), owner->getstring(false));
+    // so does a native turned into an integer in place, which still calls its native
+    variable* native = getnativefunc(vm, [](machine&, variable*, const scope&) {});
+    native->self = owner;
+    native->identifier = vtype::builtin_int;
+    EXPECT_NE(vm.getcopy(native)->self, owner);
+}
+
 }  // namespace
