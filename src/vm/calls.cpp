@@ -17,115 +17,154 @@ void enterbody(machine& vm, const codeblock* body, scope&& frame, variable* call
     vm.databasestack.push_back(std::move(frame));
 }
 
-}  // namespace
-
-void callfunc(machine& vm, std::int32_t argnum, const scope& targs) {
+// The call itself; what waits for it is resumed by the instruction that made it. A class with a
+// constructor leaves its instance waiting and calls the constructor in its place, on the same
+// scope: a loop rather than a recursion, since a constructor may be a class in turn.
+void startcall(machine& vm, std::int32_t argnum, const scope& targs) {
     scope frame = targs;
-    variable* function = vm.poprawtop();
-    // Counted down from the count itself: raw bytecode may give any count, the least integer included.
-    for (std::int32_t left = argnum; left > 0; --left) {
-        variable* argument = vm.poprawtop();
-        frame.set(vm.argname(static_cast<std::size_t>(left - 1)), argument);
-    }
-    variable* receiver = function->self;
-    vm.calltrace.push_back(function);
-
-    if (function->ismodule) {
-        if (mfuncptr native = function->modulefunc()) {
-            vm.innative = true;
-            native(vm, receiver, frame);
-            vm.innative = false;
+    for (;;) {
+        variable* function = vm.poprawtop();
+        // Counted down from the count itself: raw bytecode may give any count, the least integer included.
+        for (std::int32_t left = argnum; left > 0; --left) {
+            variable* argument = vm.poprawtop();
+            frame.set(vm.argname(static_cast<std::size_t>(left - 1)), argument);
         }
-        popcalltrace(vm);
-        return;
+        variable* receiver = function->self;
+        vm.calltrace.push_back(function);
+
+        if (function->ismodule) {
+            if (mfuncptr native = function->modulefunc()) {
+                vm.innative = true;
+                native(vm, receiver, frame);
+                vm.innative = false;
+            }
+            popcalltrace(vm);
+            return;
+        }
+        if (receiver != nullptr) frame.set(vm.selfname, receiver);
+        if (function->identifier == vtype::custom_func)
+            return enterbody(vm, function->funccode(), std::move(frame), function);
+
+        variable* instance = vm.getcopy(function);
+        frame.set(vm.selfname, instance);
+        variable* constructor = vm.findmember(*instance, vm.initname);
+        if (constructor == nullptr) {
+            vm.push(instance);
+            return enterbody(vm, nullptr, std::move(frame), function);
+        }
+        vm.pending.push_back({continuation::kind::construct, vm.codestack.size(), instance});
+        vm.gc.changed(*constructor);
+        constructor->self = instance;
+        vm.push(constructor);
+        argnum = 0;
     }
-    if (receiver != nullptr) frame.set(vm.selfname, receiver);
-    if (function->identifier == vtype::custom_func) return enterbody(vm, function->funccode(), std::move(frame), function);
-
-    variable* instance = vm.getcopy(function);
-    frame.set(vm.selfname, instance);
-    if (variable* constructor = vm.findmember(*instance, vm.initname)) {
-        keepalive keepinstance(vm, instance);
-        standalonefunccall(vm, constructor, frame, instance);
-        popcalltrace(vm);
-        vm.push(instance);
-        return;
-    }
-    vm.push(instance);
-    enterbody(vm, nullptr, std::move(frame), function);
 }
 
-void standalonefunccall(machine& vm, variable* target, const scope& args, variable* self) {
-    keepalive keeptarget(vm, target);
-    vm.gc.changed(*target);
-    target->self = self;
-    vm.push(target);
-    std::size_t depth = vm.codestack.size();
-    callfunc(vm, 0, args);
-    vm.rununtil(depth);
-}
-
-void exitoutoffunc(machine& vm) {
-    if (vm.codestack.size() <= 1) throw programfinished{};
-    vm.codestack.pop_back();
-    popcalltrace(vm);
-    if (vm.databasestack.empty()) return;
-    vm.lastdeldatabase = std::move(vm.databasestack.back());
-    vm.databasestack.pop_back();
-}
-
-// standalonefunccall(block, names, nullptr) for the body of an IF, WHILE or FOR, kept alive by the
-// caller: the body of a CODE operand skips the data stack, which would hold it only until the call
-// takes it.
+// Starts one pass of a block over `names`, with no receiver: a body of code, or any other value
+// called as a function.
 void runblock(machine& vm, variable* block, const scope& names) {
     if (block->ismodule || block->identifier != vtype::custom_func) {
         // A block that is no code (raw bytecode may give a class or a native) may run no instruction,
         // yet leave a value a WHILE takes for its next pass: its call counts as a step, so that the
         // step limit ends such a loop too.
         vm.countstep();
-        return standalonefunccall(vm, block, names, nullptr);
+        vm.gc.changed(*block);
+        block->self = nullptr;
+        vm.push(block);
+        return startcall(vm, 0, names);
     }
     block->self = nullptr;
     block->fresh = false;
     vm.calltrace.push_back(block);
-    std::size_t depth = vm.codestack.size();
     enterbody(vm, block->funccode(), scope(names), nullptr);
-    vm.rununtil(depth);
+}
+
+// The loop waits for the pass it starts.
+void startpass(machine& vm, continuation&& loop) {
+    variable* block = loop.block;
+    scope names = loop.names;
+    loop.depth = vm.codestack.size();
+    vm.pending.push_back(std::move(loop));
+    runblock(vm, block, names);
+}
+
+void nextwhilepass(machine& vm, continuation&& loop) {
+    if (vm.popforreading()->getint() != 0) startpass(vm, std::move(loop));
+}
+
+void nextforpass(machine& vm, continuation&& loop) {
+    if (loop.position >= loop.elements.size()) return;
+    loop.names.set(vm.elementname, loop.elements[loop.position++]);
+    startpass(vm, std::move(loop));
+}
+
+// Runs what waits for the body that ended last, or for a call that pushed no body: a pass that
+// pushes no body either is followed by the next one here, in a loop.
+void resume(machine& vm) {
+    while (!vm.pending.empty() && vm.pending.back().depth == vm.codestack.size()) {
+        continuation waiting = std::move(vm.pending.back());
+        vm.pending.pop_back();
+        switch (waiting.what) {
+            case continuation::kind::construct:
+                popcalltrace(vm);
+                vm.push(waiting.instance);
+                break;
+            case continuation::kind::whileloop:
+                // Names stored by one pass are seen by the next.
+                waiting.names = vm.lastdeldatabase;
+                nextwhilepass(vm, std::move(waiting));
+                break;
+            case continuation::kind::forloop:
+                waiting.names = vm.lastdeldatabase;
+                nextforpass(vm, std::move(waiting));
+                break;
+        }
+    }
+}
+
+}  // namespace
+
+void callfunc(machine& vm, std::int32_t argnum, const scope& targs) {
+    startcall(vm, argnum, targs);
+    resume(vm);
+}
+
+void exitoutoffunc(machine& vm) {
+    if (vm.codestack.size() <= 1) throw programfinished{};
+    vm.codestack.pop_back();
+    popcalltrace(vm);
+    if (!vm.databasestack.empty()) {
+        vm.lastdeldatabase = std::move(vm.databasestack.back());
+        vm.databasestack.pop_back();
+    }
+    resume(vm);
 }
 
 void runif(machine& vm, variable* block) {
-    keepalive keepblock(vm, block);
     if (vm.popforreading()->getint() != 0) runblock(vm, block, vm.currentscope());
+    resume(vm);
 }
 
 void runwhile(machine& vm, variable* block) {
-    scope names = vm.currentscope();
-    keepalive keepblock(vm, block);
-    keepalive keepnames(vm, names);
-    while (vm.popforreading()->getint() != 0) {
-        runblock(vm, block, names);
-        names = vm.lastdeldatabase;
-    }
+    continuation loop{continuation::kind::whileloop, 0};
+    loop.block = block;
+    loop.names = vm.currentscope();
+    nextwhilepass(vm, std::move(loop));
+    resume(vm);
 }
 
 void runfor(machine& vm, variable* block) {
-    keepalive keepblock(vm, block);
-    variable* collection = vm.popforreading();
+    continuation loop{continuation::kind::forloop, 0};
+    loop.block = block;
+    loop.collection = vm.popforreading();
     // The elements the collection holds now: the body may change it without changing the loop.
-    std::vector<variable*> elements;
-    if (collection->identifier == vtype::builtin_list)
-        elements = collection->listval();
-    else if (collection->identifier == vtype::builtin_dict)
-        for (const auto& [key, value] : collection->dictval()) elements.push_back(key);
-    scope names = vm.currentscope();
-    keepalive keepcollection(vm, collection);
-    keepalive keepelements(vm, elements);
-    keepalive keepnames(vm, names);
-    for (variable* element : elements) {
-        names.set(vm.elementname, element);
-        runblock(vm, block, names);
-        names = vm.lastdeldatabase;
-    }
+    if (loop.collection->identifier == vtype::builtin_list)
+        loop.elements = loop.collection->listval();
+    else if (loop.collection->identifier == vtype::builtin_dict)
+        for (const auto& [key, value] : loop.collection->dictval()) loop.elements.push_back(key);
+    loop.names = vm.currentscope();
+    nextforpass(vm, std::move(loop));
+    resume(vm);
 }
 
 }  // namespace V4VM

@@ -97,7 +97,7 @@ private:
     std::vector<variable*>& pending;  // the collector's, kept between collections with its room
 };
 
-void markroots(machine& vm, std::vector<collector::pinnedroot>& pinned, bool youngonly, marker& marks) {
+void markroots(machine& vm, bool youngonly, marker& marks) {
     marks.reach(vm.datastack);
     marks.reach(vm.callstack);
     for (const scope& names : vm.databasestack) marks.reach(names);
@@ -107,11 +107,19 @@ void markroots(machine& vm, std::vector<collector::pinnedroot>& pinned, bool you
     marks.reach(vm.memory);
     if (vm.savlvar) marks.reach(*vm.savlvar);
     marks.reach(vm.progroot);
-    for (collector::pinnedroot& root : pinned) {
-        marks.reach(root.value);
-        if (root.names != nullptr) marks.reach(*root.names);
-        if (root.values != nullptr && !(youngonly && root.valuesold)) marks.reachonce(*root.values);
-        root.valuesold = true;
+    for (continuation& waiting : vm.pending) {
+        if (waiting.what == continuation::kind::construct) {
+            marks.reach(waiting.instance);
+            continue;
+        }
+        marks.reach(waiting.block);
+        marks.reach(waiting.names);
+        if (waiting.what != continuation::kind::forloop) continue;
+        marks.reach(waiting.collection);
+        // A snapshot never changes: once a young collection has made its elements old, later ones
+        // skip it.
+        if (!(youngonly && waiting.elementsold)) marks.reachonce(waiting.elements);
+        waiting.elementsold = true;
     }
 }
 
@@ -150,7 +158,7 @@ void collector::collectdue(machine& vm) {
 void collector::collectyoung(machine& vm) {
     if (++epoch == 0) epoch = 1;  // 0 is the mark of values never reached
     marker marks(vm, epoch, true, pending);
-    markroots(vm, pinned, true, marks);
+    markroots(vm, true, marks);
     for (variable* value : remembered) {
         value->remembered = false;
         marks.reachchanged(*value);
@@ -177,7 +185,7 @@ void collector::collect(machine& vm) {
     for (variable* value : remembered) value->remembered = false;
     remembered.clear();
     marker marks(vm, epoch, false, pending);
-    markroots(vm, pinned, false, marks);
+    markroots(vm, false, marks);
     marks.drain();
 
     fullcount = vm.values.sweep([&](variable* value) {
@@ -188,22 +196,6 @@ void collector::collect(machine& vm) {
     fullbytes = oldbytes = marks.livebytes;
     if (cap != 0 && fullbytes > cap) throw std::bad_alloc();
     setlimits(0);  // what the roots cost a young collection, the next one finds
-}
-
-keepalive::keepalive(machine& vm, variable* value) : pinned(vm.gc.pinned), depth(pinned.size()) {
-    pinned.push_back({value, nullptr, nullptr});
-}
-
-keepalive::keepalive(machine& vm, const scope& names) : pinned(vm.gc.pinned), depth(pinned.size()) {
-    pinned.push_back({nullptr, &names, nullptr});
-}
-
-keepalive::keepalive(machine& vm, const std::vector<variable*>& values) : pinned(vm.gc.pinned), depth(pinned.size()) {
-    pinned.push_back({nullptr, nullptr, &values});
-}
-
-keepalive::~keepalive() {
-    if (pinned.size() > depth) pinned.resize(depth);
 }
 
 }  // namespace V4VM

@@ -24,7 +24,7 @@ class scope;
 class collector {
 public:
     // Collects, the young values or all, when due: only between instructions, when no value may be
-    // held by a C++ local alone, except through a keepalive.
+    // held by a C++ local alone.
     void collectdue(machine& vm);
     // Whether a collection is due after `made` values and `bytes` payload bytes since the last one.
     bool due(std::size_t made, std::size_t bytes) const { return made >= madelimit || bytes >= byteslimit; }
@@ -56,16 +56,6 @@ public:
     // given: what is stored in place of something else is mostly dead by the next collection.)
     void listchanged(variable& list, std::size_t first);
 
-    // A vector pinned by a keepalive never changes: once a minor collection has made its elements
-    // old, later ones skip it.
-    struct pinnedroot {
-        variable* value = nullptr;
-        const scope* names = nullptr;
-        const std::vector<variable*>* values = nullptr;
-        bool valuesold = false;
-    };
-    std::vector<pinnedroot> pinned;
-
 private:
     void collectyoung(machine& vm);
     void remember(variable& value);
@@ -84,22 +74,6 @@ private:
     std::uint32_t epoch = 0;
     std::vector<variable*> pending;
     std::vector<variable*> remembered;
-};
-
-// Keeps values held only by C++ locals alive while an instruction runs nested bodies. The referenced
-// object must outlive the guard; guards end in the reverse order of their making.
-class keepalive {
-public:
-    keepalive(machine& vm, variable* value);
-    keepalive(machine& vm, const scope& names);
-    keepalive(machine& vm, const std::vector<variable*>& values);  // which must not change meanwhile
-    ~keepalive();
-    keepalive(const keepalive&) = delete;
-    keepalive& operator=(const keepalive&) = delete;
-
-private:
-    std::vector<collector::pinnedroot>& pinned;
-    std::size_t depth;
 };
 
 }  // namespace V4VM

@@ -11,6 +11,7 @@
 #include "common/runsettings.hpp"
 #include "vm/code.hpp"
 #include "vm/collector.hpp"
+#include "vm/continuation.hpp"
 #include "vm/diagnostics.hpp"
 #include "vm/files.hpp"
 #include "vm/heap.hpp"
@@ -63,6 +64,7 @@ public:
     std::vector<variable*> calltrace;      // running functions, for the error report
     std::vector<variable*> memory;         // STASH and UNSTASH
     std::optional<scope> savlvar;          // only the newest saved scope is ever read
+    std::vector<continuation> pending;     // what waits for running bodies, innermost on top
     variable* progroot = nullptr;
 
     // How the run is reported (quietly, with the source positions of the program) and how far it may go.

@@ -77,23 +77,21 @@ TEST_F(Collector, EveryMachineStackIsARoot) {
     for (variable* value : values) EXPECT_TRUE(alive(value));
 }
 
-TEST_F(Collector, KeepaliveGuardsHoldTheirValuesUntilTheyEnd) {
-    variable* single = newint(1);
-    scope names;
-    names.set(vm.name("a"), newint(2));
-    std::vector<variable*> elements{newint(3)};
-    {
-        keepalive keepsingle(vm, single);
-        keepalive keepnames(vm, names);
-        keepalive keepelements(vm, elements);
-        collect();
-        EXPECT_TRUE(alive(single));
-        EXPECT_TRUE(alive(names.find(vm.name("a"))));
-        EXPECT_TRUE(alive(elements[0]));
-    }
+TEST_F(Collector, WhatWaitsForABodyIsARootUntilItResumes) {
+    continuation construct{continuation::kind::construct, 1, newint(1)};
+    continuation loop{continuation::kind::forloop, 1};
+    loop.block = newint(2);
+    loop.names.set(vm.name("a"), newint(3));
+    loop.collection = newlist();
+    loop.elements = {newint(4)};
+    vm.pending = {construct, loop};
+    std::vector<variable*> waiting{construct.instance, loop.block, loop.names.find(vm.name("a")), loop.collection,
+                                   loop.elements[0]};
     collect();
-    EXPECT_FALSE(alive(single));
-    EXPECT_FALSE(alive(elements[0]));
+    for (variable* value : waiting) EXPECT_TRUE(alive(value));
+    vm.pending.clear();
+    collect();
+    for (variable* value : waiting) EXPECT_FALSE(alive(value));
 }
 
 // Nesting far beyond what a recursive marker could follow on the sanitizer build's stack.
