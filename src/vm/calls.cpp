@@ -1,5 +1,7 @@
 #include "vm/calls.hpp"
 
+#include <algorithm>
+
 #include "vm/diagnostics.hpp"
 #include "vm/machine.hpp"
 
@@ -17,6 +19,22 @@ void enterbody(machine& vm, const codeblock* body, scope&& frame, variable* call
     vm.databasestack.push_back(std::move(frame));
 }
 
+// A native reads its arguments where they are: popped into the machine's buffer, the last argument
+// first off the data stack, as a body's scope would have them.
+void callnative(machine& vm, variable* function, std::int32_t argnum, const scope& frame) {
+    std::vector<variable*>& popped = vm.nativearguments;
+    popped.clear();
+    for (std::int32_t left = argnum; left > 0; --left) popped.push_back(vm.poprawtop());
+    std::reverse(popped.begin(), popped.end());
+    vm.calltrace.push_back(function);
+    if (mfuncptr native = function->modulefunc()) {
+        vm.innative = true;
+        native(vm, function->self, nativeargs(popped, frame));
+        vm.innative = false;
+    }
+    popcalltrace(vm);
+}
+
 // The call itself; what waits for it is resumed by the instruction that made it. A class with a
 // constructor leaves its instance waiting and calls the constructor in its place, on the same
 // scope: a loop rather than a recursion, since a constructor may be a class in turn.
@@ -24,6 +42,7 @@ void startcall(machine& vm, std::int32_t argnum, const scope& targs) {
     scope frame = targs;
     for (;;) {
         variable* function = vm.poprawtop();
+        if (function->ismodule) return callnative(vm, function, argnum, frame);
         // Counted down from the count itself: raw bytecode may give any count, the least integer included.
         for (std::int32_t left = argnum; left > 0; --left) {
             variable* argument = vm.poprawtop();
@@ -32,15 +51,6 @@ void startcall(machine& vm, std::int32_t argnum, const scope& targs) {
         variable* receiver = function->self;
         vm.calltrace.push_back(function);
 
-        if (function->ismodule) {
-            if (mfuncptr native = function->modulefunc()) {
-                vm.innative = true;
-                native(vm, receiver, frame);
-                vm.innative = false;
-            }
-            popcalltrace(vm);
-            return;
-        }
         if (receiver != nullptr) frame.set(vm.selfname, receiver);
         if (function->identifier == vtype::custom_func)
             return enterbody(vm, function->funccode(), std::move(frame), function);

@@ -160,7 +160,7 @@ variable* builtin::initfile(machine& vm, const std::string& type) {
     return file;
 }
 
-void builtin::openfile(machine& vm, variable*, const scope& args) {
+void builtin::openfile(machine& vm, variable*, const nativeargs& args) {
     std::string mode = moduleapi::getarg(vm, args, 1)->getstring(false);
     std::string path = moduleapi::getarg(vm, args, 0)->getstring(false);
     std::string reached = confinedpath(vm.settings, path);
@@ -175,14 +175,14 @@ void builtin::openfile(machine& vm, variable*, const scope& args) {
     pushresult(vm, file);
 }
 
-void builtin::writefile(machine& vm, variable* self, const scope& args) {
+void builtin::writefile(machine& vm, variable* self, const nativeargs& args) {
     filestream& stream = writablestream(self);
     std::string text = moduleapi::getarg(vm, args, 0)->getstring(false);
     if (stream.closed) error("Cannot write to a closed file.", true);
     stream.write(text);
 }
 
-void builtin::readfile(machine& vm, variable* self, const scope&) {
+void builtin::readfile(machine& vm, variable* self, const nativeargs&) {
     filestream& stream = readablestream(self);
     std::string text;
     std::string line;
@@ -193,14 +193,14 @@ void builtin::readfile(machine& vm, variable* self, const scope&) {
     pushresult(vm, vm.newstring(text));
 }
 
-void builtin::getlinefile(machine& vm, variable* self, const scope&) {
+void builtin::getlinefile(machine& vm, variable* self, const nativeargs&) {
     filestream& stream = readablestream(self);
     std::string line;
     if (stream.closed || !std::getline(*stream.in, line)) line.clear();
     pushresult(vm, vm.newstring(line));
 }
 
-void builtin::closefile(machine&, variable* self, const scope&) {
+void builtin::closefile(machine&, variable* self, const nativeargs&) {
     moduleapi::getparam(moduleapi::getreceiver(self), "file").close();
 }
 

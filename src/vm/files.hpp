@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "vm/scope.hpp"
+#include "vm/nativeargs.hpp"
 #include "vm/value.hpp"
 
 namespace V4VM {
@@ -74,11 +74,11 @@ namespace builtin {
 // A file object for `type` ("write", "read" or anything else) without a stream.
 variable* initfile(machine& vm, const std::string& type);
 
-void openfile(machine& vm, variable* self, const scope& args);
-void writefile(machine& vm, variable* self, const scope& args);
-void readfile(machine& vm, variable* self, const scope& args);
-void getlinefile(machine& vm, variable* self, const scope& args);
-void closefile(machine& vm, variable* self, const scope& args);
+void openfile(machine& vm, variable* self, const nativeargs& args);
+void writefile(machine& vm, variable* self, const nativeargs& args);
+void readfile(machine& vm, variable* self, const nativeargs& args);
+void getlinefile(machine& vm, variable* self, const nativeargs& args);
+void closefile(machine& vm, variable* self, const nativeargs& args);
 
 }  // namespace builtin
 }  // namespace V4VM

@@ -17,7 +17,7 @@ namespace {
 // Runs one operation of the filesystem library on the path argument. A failure of the operating
 // system ends the program with the method, the path and the system's words for the failure.
 template <typename operation>
-auto onpath(machine& vm, const scope& args, const std::string& method, operation run) {
+auto onpath(machine& vm, const nativeargs& args, const std::string& method, operation run) {
     std::string path = moduleapi::getarg(vm, args, 0)->getstring(false);
     std::error_code failure;
     auto result = run(fs::path(confinedpath(vm.settings, path)), failure);
@@ -40,7 +40,7 @@ variable* getfilesys(machine& vm) {
     return filesystem;
 }
 
-void builtin::Fexists(machine& vm, variable*, const scope& args) {
+void builtin::Fexists(machine& vm, variable*, const nativeargs& args) {
     variable* result = vm.newint(0);
     result->intval = onpath(vm, args, "exists", [](const fs::path& path, std::error_code& failure) {
         return fs::exists(path, failure);
@@ -48,7 +48,7 @@ void builtin::Fexists(machine& vm, variable*, const scope& args) {
     pushresult(vm, result);
 }
 
-void builtin::Fisdir(machine& vm, variable*, const scope& args) {
+void builtin::Fisdir(machine& vm, variable*, const nativeargs& args) {
     variable* result = vm.newint(0);
     result->intval = onpath(vm, args, "isdir", [](const fs::path& path, std::error_code& failure) {
         fs::file_status status = fs::status(path, failure);
@@ -58,17 +58,17 @@ void builtin::Fisdir(machine& vm, variable*, const scope& args) {
     pushresult(vm, result);
 }
 
-void builtin::Fdelete(machine& vm, variable*, const scope& args) {
+void builtin::Fdelete(machine& vm, variable*, const nativeargs& args) {
     onpath(vm, args, "delete", [](const fs::path& path, std::error_code& failure) { return fs::remove(path, failure); });
 }
 
-void builtin::Fcreatedir(machine& vm, variable*, const scope& args) {
+void builtin::Fcreatedir(machine& vm, variable*, const nativeargs& args) {
     onpath(vm, args, "createdir", [](const fs::path& path, std::error_code& failure) {
         return fs::create_directory(path, failure);
     });
 }
 
-void builtin::Flistdir(machine& vm, variable*, const scope& args) {
+void builtin::Flistdir(machine& vm, variable*, const nativeargs& args) {
     variable* names = vm.newlist();
     onpath(vm, args, "listdir", [&vm, names](const fs::path& path, std::error_code& failure) {
         for (fs::directory_iterator entry(path, failure); !failure && entry != fs::directory_iterator();
@@ -79,7 +79,7 @@ void builtin::Flistdir(machine& vm, variable*, const scope& args) {
     pushresult(vm, names);
 }
 
-void builtin::Fcd(machine& vm, variable*, const scope& args) {
+void builtin::Fcd(machine& vm, variable*, const nativeargs& args) {
     onpath(vm, args, "cd", [](const fs::path& path, std::error_code& failure) {
         fs::current_path(path, failure);
         return true;

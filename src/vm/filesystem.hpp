@@ -1,6 +1,6 @@
 #pragma once
 
-#include "vm/scope.hpp"
+#include "vm/nativeargs.hpp"
 #include "vm/value.hpp"
 
 namespace V4VM {
@@ -10,12 +10,12 @@ variable* getfilesys(machine& vm);
 
 namespace builtin {
 
-void Fexists(machine& vm, variable* self, const scope& args);
-void Fisdir(machine& vm, variable* self, const scope& args);
-void Fdelete(machine& vm, variable* self, const scope& args);
-void Fcreatedir(machine& vm, variable* self, const scope& args);
-void Flistdir(machine& vm, variable* self, const scope& args);
-void Fcd(machine& vm, variable* self, const scope& args);
+void Fexists(machine& vm, variable* self, const nativeargs& args);
+void Fisdir(machine& vm, variable* self, const nativeargs& args);
+void Fdelete(machine& vm, variable* self, const nativeargs& args);
+void Fcreatedir(machine& vm, variable* self, const nativeargs& args);
+void Flistdir(machine& vm, variable* self, const nativeargs& args);
+void Fcd(machine& vm, variable* self, const nativeargs& args);
 
 }  // namespace builtin
 }  // namespace V4VM

@@ -14,7 +14,7 @@ namespace V4VM::builtin {
 
 namespace {
 
-void pushconverted(machine& vm, const scope& args, const std::string& type) {
+void pushconverted(machine& vm, const nativeargs& args, const std::string& type) {
     pushresult(vm, moduleapi::varconv(vm, *moduleapi::getarg(vm, args, 0), type));
 }
 
@@ -29,7 +29,7 @@ std::int32_t commandstatus(int raw) {
 
 }  // namespace
 
-void sizeoffunc(machine& vm, variable*, const scope& args) {
+void sizeoffunc(machine& vm, variable*, const nativeargs& args) {
     variable* target = moduleapi::getarg(vm, args, 0);
     std::size_t size = 0;
     switch (target->identifier) {
@@ -41,31 +41,31 @@ void sizeoffunc(machine& vm, variable*, const scope& args) {
     pushresult(vm, vm.newint(static_cast<std::int32_t>(size)));
 }
 
-void varconv(machine& vm, variable*, const scope& args) {
+void varconv(machine& vm, variable*, const nativeargs& args) {
     std::string type = moduleapi::getarg(vm, args, 0)->getstring(false);
     pushresult(vm, moduleapi::varconv(vm, *moduleapi::getarg(vm, args, 1), type));
 }
 
-void asstr(machine& vm, variable*, const scope& args) { pushconverted(vm, args, "BUILTIN_STRING"); }
+void asstr(machine& vm, variable*, const nativeargs& args) { pushconverted(vm, args, "BUILTIN_STRING"); }
 
-void asint(machine& vm, variable*, const scope& args) { pushconverted(vm, args, "BUILTIN_INT"); }
+void asint(machine& vm, variable*, const nativeargs& args) { pushconverted(vm, args, "BUILTIN_INT"); }
 
-void asfloat(machine& vm, variable*, const scope& args) { pushconverted(vm, args, "BUILTIN_FLOAT"); }
+void asfloat(machine& vm, variable*, const nativeargs& args) { pushconverted(vm, args, "BUILTIN_FLOAT"); }
 
-void getattr(machine& vm, variable*, const scope& args) {
+void getattr(machine& vm, variable*, const nativeargs& args) {
     vname name = vm.name(moduleapi::getarg(vm, args, 1)->getstring(false));
     variable* target = moduleapi::getarg(vm, args, 0);
     pushresult(vm, vm.getvar(moduleapi::getattribute(vm, target, name)));
 }
 
-void setattr(machine& vm, variable*, const scope& args) {
+void setattr(machine& vm, variable*, const nativeargs& args) {
     variable* value = vm.getvar(moduleapi::getarg(vm, args, 2));
     variable* target = moduleapi::getarg(vm, args, 0);
     vname name = vm.name(moduleapi::getarg(vm, args, 1)->getstring(false));
     vm.setmember(*target, name, value);
 }
 
-void hasattr(machine& vm, variable*, const scope& args) {
+void hasattr(machine& vm, variable*, const nativeargs& args) {
     variable* target = moduleapi::getarg(vm, args, 0);
     variable* result = vm.newint(0);
     // The name is read once per member: an object without members never reads it.
@@ -75,7 +75,7 @@ void hasattr(machine& vm, variable*, const scope& args) {
     pushresult(vm, result);
 }
 
-void execcmd(machine& vm, variable*, const scope& args) {
+void execcmd(machine& vm, variable*, const nativeargs& args) {
     variable* result = vm.newint(0);
     std::string command = moduleapi::getarg(vm, args, 0)->getstring(false);
     std::cout.flush();  // what the program printed comes before what the command prints

@@ -1,19 +1,19 @@
 #pragma once
 
-#include "vm/scope.hpp"
+#include "vm/nativeargs.hpp"
 #include "vm/value.hpp"
 
 // The free-standing built-in functions, reachable by plain name through the program root.
 namespace V4VM::builtin {
 
-void sizeoffunc(machine& vm, variable* self, const scope& args);
-void varconv(machine& vm, variable* self, const scope& args);
-void asstr(machine& vm, variable* self, const scope& args);
-void asint(machine& vm, variable* self, const scope& args);
-void asfloat(machine& vm, variable* self, const scope& args);
-void getattr(machine& vm, variable* self, const scope& args);
-void setattr(machine& vm, variable* self, const scope& args);
-void hasattr(machine& vm, variable* self, const scope& args);
-void execcmd(machine& vm, variable* self, const scope& args);
+void sizeoffunc(machine& vm, variable* self, const nativeargs& args);
+void varconv(machine& vm, variable* self, const nativeargs& args);
+void asstr(machine& vm, variable* self, const nativeargs& args);
+void asint(machine& vm, variable* self, const nativeargs& args);
+void asfloat(machine& vm, variable* self, const nativeargs& args);
+void getattr(machine& vm, variable* self, const nativeargs& args);
+void setattr(machine& vm, variable* self, const nativeargs& args);
+void hasattr(machine& vm, variable* self, const nativeargs& args);
+void execcmd(machine& vm, variable* self, const nativeargs& args);
 
 }  // namespace V4VM::builtin

@@ -65,6 +65,7 @@ public:
     std::vector<variable*> memory;         // STASH and UNSTASH
     std::optional<scope> savlvar;          // only the newest saved scope is ever read
     std::vector<continuation> pending;     // what waits for running bodies, innermost on top
+    std::vector<variable*> nativearguments;  // the arguments of the running native (no native calls another)
     variable* progroot = nullptr;
 
     // How the run is reported (quietly, with the source positions of the program) and how far it may go.

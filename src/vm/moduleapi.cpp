@@ -34,6 +34,11 @@ variable* getnativefunc(machine& vm, mfuncptr native) { return nativefunction(vm
 
 void pushresult(machine& vm, variable* result) { vm.push(result); }
 
+variable* nativeargs::find(machine& vm, std::size_t index) const {
+    if (index < popped.size()) return popped[index];
+    return base.find(vm.argname(index));
+}
+
 namespace moduleapi {
 
 void gointo(machine& vm, variable* target) {
@@ -52,10 +57,9 @@ variable* getattribute(machine& vm, variable* target, vname name) {
     error("Attempted to get attribute of class even tho it does not exist: " + name.str());
 }
 
-variable* getarg(machine& vm, const scope& args, int index) {
-    vname name = vm.argname(index);
-    variable* argument = args.find(name);
-    if (argument == nullptr) error("No such arg: " + name.str(), true);
+variable* getarg(machine& vm, const nativeargs& args, int index) {
+    variable* argument = args.find(vm, static_cast<std::size_t>(index));
+    if (argument == nullptr) error("No such arg: " + vm.argname(index).str(), true);
     return argument;
 }
 

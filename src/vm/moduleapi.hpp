@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "vm/nativeargs.hpp"
 #include "vm/scope.hpp"
 #include "vm/value.hpp"
 
@@ -26,7 +27,7 @@ void gointo(machine& vm, variable* target);
 void goout(machine& vm);
 variable* getattribute(machine& vm, variable* target, vname name);
 // Argument `index` ("arg0", "arg1", ...): "No such arg: " and its name (within module) when absent.
-variable* getarg(machine& vm, const scope& args, int index);
+variable* getarg(machine& vm, const nativeargs& args, int index);
 // The receiver of a method: "Method called without an object." (within module) when null.
 variable& getreceiver(variable* self);
 variable* Lgetindex(const std::vector<variable*>& list, std::int32_t index);

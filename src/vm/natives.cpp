@@ -14,13 +14,13 @@ namespace {
 std::int32_t count(std::size_t size) { return static_cast<std::int32_t>(size); }
 }  // namespace
 
-void Lgetatindex(machine& vm, variable* self, const scope& args) {
+void Lgetatindex(machine& vm, variable* self, const nativeargs& args) {
     variable& list = getreceiver(self);
     std::int32_t index = getarg(vm, args, 0)->getint();
     pushresult(vm, Lgetindex(list.listval(), index));
 }
 
-void Lsetatindex(machine& vm, variable* self, const scope& args) {
+void Lsetatindex(machine& vm, variable* self, const nativeargs& args) {
     variable& list = getreceiver(self);
     variable* element = getarg(vm, args, 1);
     std::int32_t index = getarg(vm, args, 0)->getint();
@@ -28,7 +28,7 @@ void Lsetatindex(machine& vm, variable* self, const scope& args) {
     Lsetindex(list.listval(), index, element);
 }
 
-void Lappend(machine& vm, variable* self, const scope& args) {
+void Lappend(machine& vm, variable* self, const nativeargs& args) {
     variable& list = getreceiver(self);
     variable* element = getarg(vm, args, 0);
     std::vector<variable*>& elements = list.listval();
@@ -37,7 +37,7 @@ void Lappend(machine& vm, variable* self, const scope& args) {
     vm.values.notebytes(sizeof(variable*));
 }
 
-void Lcontains(machine& vm, variable* self, const scope& args) {
+void Lcontains(machine& vm, variable* self, const nativeargs& args) {
     variable& list = getreceiver(self);
     variable* probe = getarg(vm, args, 0);
     bool held = false;
@@ -45,7 +45,7 @@ void Lcontains(machine& vm, variable* self, const scope& args) {
     pushresult(vm, vm.newint(held));
 }
 
-void Lfind(machine& vm, variable* self, const scope& args) {
+void Lfind(machine& vm, variable* self, const nativeargs& args) {
     variable& list = getreceiver(self);
     const auto& elements = list.listval();
     std::int32_t position = -1;
@@ -60,7 +60,7 @@ void Lfind(machine& vm, variable* self, const scope& args) {
     pushresult(vm, vm.newint(position));
 }
 
-void Lerase(machine& vm, variable* self, const scope& args) {
+void Lerase(machine& vm, variable* self, const nativeargs& args) {
     variable& list = getreceiver(self);
     std::int32_t position = getarg(vm, args, 0)->intval;
     auto& elements = list.listval();
@@ -73,26 +73,26 @@ void Lerase(machine& vm, variable* self, const scope& args) {
     elements.erase(elements.begin() + position);
 }
 
-void Lsize(machine& vm, variable* self, const scope&) {
+void Lsize(machine& vm, variable* self, const nativeargs&) {
     pushresult(vm, vm.newint(count(getreceiver(self).listval().size())));
 }
 
-void pntrget(machine& vm, variable* self, const scope&) {
+void pntrget(machine& vm, variable* self, const nativeargs&) {
     pushresult(vm, vm.getvar(&gettargetpntr(&getreceiver(self))));
 }
 
-void pntrset(machine& vm, variable* self, const scope& args) {
+void pntrset(machine& vm, variable* self, const nativeargs& args) {
     variable& pointer = getreceiver(self);
     variable* value = vm.getvar(getarg(vm, args, 0));
     vm.assign(gettargetpntr(&pointer), *value);
 }
 
-void Dgetindex(machine& vm, variable* self, const scope& args) {
+void Dgetindex(machine& vm, variable* self, const nativeargs& args) {
     variable& dict = getreceiver(self);
     pushresult(vm, moduleapi::Dgetindex(dict.dictval(), *getarg(vm, args, 0)));
 }
 
-void Dsetindex(machine& vm, variable* self, const scope& args) {
+void Dsetindex(machine& vm, variable* self, const nativeargs& args) {
     variable& dict = getreceiver(self);
     variable* value = getarg(vm, args, 1);
     variable* key = getarg(vm, args, 0);
@@ -101,30 +101,30 @@ void Dsetindex(machine& vm, variable* self, const scope& args) {
     vm.values.notebytes(3 * sizeof(variable*));
 }
 
-void Dcontains(machine& vm, variable* self, const scope& args) {
+void Dcontains(machine& vm, variable* self, const nativeargs& args) {
     variable& dict = getreceiver(self);
     pushresult(vm, vm.newint(moduleapi::Dcontains(dict.dictval(), *getarg(vm, args, 0))));
 }
 
-void Dgetkeys(machine& vm, variable* self, const scope&) {
+void Dgetkeys(machine& vm, variable* self, const nativeargs&) {
     variable& dict = getreceiver(self);
     std::vector<variable*> keys;
     for (const auto& [key, value] : dict.dictval()) keys.push_back(Duplicatevar(vm, key));
     pushresult(vm, vm.newlist(std::move(keys)));
 }
 
-void Dgetvalues(machine& vm, variable* self, const scope&) {
+void Dgetvalues(machine& vm, variable* self, const nativeargs&) {
     variable& dict = getreceiver(self);
     std::vector<variable*> values;
     for (const auto& [key, value] : dict.dictval()) values.push_back(Duplicatevar(vm, value));
     pushresult(vm, vm.newlist(std::move(values)));
 }
 
-void Dsize(machine& vm, variable* self, const scope&) {
+void Dsize(machine& vm, variable* self, const nativeargs&) {
     pushresult(vm, vm.newint(count(getreceiver(self).dictval().size())));
 }
 
-void strget(machine& vm, variable* self, const scope& args) {
+void strget(machine& vm, variable* self, const nativeargs& args) {
     variable& text = getreceiver(self);
     std::int32_t position = getarg(vm, args, 0)->getint();
     std::string_view bytes = text.stringval.view();

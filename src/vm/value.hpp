@@ -13,6 +13,7 @@
 namespace V4VM {
 
 class machine;
+class nativeargs;
 class scope;
 class codeblock;
 struct filestream;
@@ -43,7 +44,7 @@ inline bool isvaluekind(vtype type) {
 }
 
 // A native: the machine, the receiver (possibly null) and the arguments "arg0", "arg1", ...
-using mfuncptr = void (*)(machine& vm, variable* self, const scope& args);
+using mfuncptr = void (*)(machine& vm, variable* self, const nativeargs& args);
 
 // Dictionary entries are ordered by the creation order of their key objects, so that every run of a
 // program lists a dictionary the same way.

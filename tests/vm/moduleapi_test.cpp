@@ -10,7 +10,7 @@ using namespace V4VM::moduleapi;
 
 using ModuleApi = machinetest;
 
-void nothing(machine&, variable*, const scope&) {}
+void nothing(machine&, variable*, const nativeargs&) {}
 
 TEST_F(ModuleApi, NativeFunctionValues) {
     variable* module = getmodulevar(vm, nothing);
@@ -48,10 +48,16 @@ TEST_F(ModuleApi, AttributesArgumentsAndNames) {
     EXPECT_EQ(getattribute(vm, list, vm.name("size")), member(list, "size"));
     EXPECT_EQ(raised([&] { getattribute(vm, list, vm.name("nope")); }),
               machineerror("Attempted to get attribute of class even tho it does not exist: nope"));
-    scope args;
-    args.set(vm.name("arg0"), list);
+    // the popped arguments first, then the scope the call started from
+    scope base;
+    variable* second = newint(0);
+    base.set(vm.name("arg0"), newint(0));
+    base.set(vm.name("arg1"), second);
+    std::vector<variable*> popped{list};
+    nativeargs args(popped, base);
     EXPECT_EQ(getarg(vm, args, 0), list);
-    EXPECT_EQ(raised([&] { getarg(vm, args, 1); }), moduleerror("No such arg: arg1"));
+    EXPECT_EQ(getarg(vm, args, 1), second);
+    EXPECT_EQ(raised([&] { getarg(vm, args, 2); }), moduleerror("No such arg: arg2"));
     variable* local = newint(1);
     variable* root = newint(2);
     vm.currentscope().set(vm.name("stdout"), local);

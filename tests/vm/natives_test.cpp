@@ -18,10 +18,8 @@ protected:
 
     // Calls a method as the machine does and returns what it pushed, or null.
     variable* invoke(variable* receiver, const std::string& method, std::vector<variable*> values = {}) {
-        scope args;
-        for (std::size_t i = 0; i < values.size(); ++i) args.set(vm.argname(i), values[i]);
         std::size_t before = vm.datastack.size();
-        member(receiver, method)->modulefunc()(vm, receiver, args);
+        member(receiver, method)->modulefunc()(vm, receiver, nativeargs(values, scope()));
         if (vm.datastack.size() == before) return nullptr;
         variable* result = vm.datastack.back();
         vm.datastack.pop_back();
@@ -151,8 +149,9 @@ TEST_F(Methods, Pointers) {
 TEST_F(Methods, WithoutAReceiver) {
     for (const auto& receiver : std::vector<std::pair<variable*, std::string>>{
              {abc, "get"}, {abc, "size"}, {a, "get"}, {vm.getpointer(newint(1)), "get"}, {newdict(), "keys"}}) {
-        scope args;
-        args.set(vm.argname(0), newint(0));
+        std::vector<variable*> index{newint(0)};
+        scope none;
+        nativeargs args(index, none);
         // Not a structured binding: lambdas may capture those only from C++20 compilers newer than some
         // still in use.
         EXPECT_EQ(raised([&] { member(receiver.first, receiver.second)->modulefunc()(vm, nullptr, args); }),

@@ -242,7 +242,7 @@ TEST_F(Values, OnlyCopiesThatCanReadTheirReceiverCopyIt) {
     EXPECT_NE(methodcopy->self, owner);
     EXPECT_EQ(methodcopy->self->getstring(false), owner->getstring(false));
     // so does a native turned into an integer in place, which still calls its native
-    variable* native = getnativefunc(vm, [](machine&, variable*, const scope&) {});
+    variable* native = getnativefunc(vm, [](machine&, variable*, const nativeargs&) {});
     native->self = owner;
     native->identifier = vtype::builtin_int;
     EXPECT_NE(vm.getcopy(native)->self, owner);
