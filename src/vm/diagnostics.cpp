@@ -11,45 +11,38 @@ namespace V4VM {
 
 namespace {
 
-void dumpcode(machine& vm, std::ostream& out) {
+void dumpcode(const machine& vm, std::ostream& out) {
     out << "Codestack: " << '\n';
-    while (!vm.codestack.empty()) {
-        const frame& body = vm.codestack.back();
-        if (body.body != nullptr) {
-            auto bytes = body.body->bytes();
+    for (auto body = vm.codestack.rbegin(); body != vm.codestack.rend(); ++body) {
+        if (body->body != nullptr) {
+            auto bytes = body->body->bytes();
             std::string dump;
-            for (std::size_t at = body.next; at < bytes.size(); ++at) appendhexbyte(dump, bytes[at]);
+            for (std::size_t at = body->next; at < bytes.size(); ++at) appendhexbyte(dump, bytes[at]);
             out << dump;
         }
         out << '\n' << "-------------------------" << '\n';
-        vm.codestack.pop_back();
     }
     out << '\n';
 }
 
-void dumpcalltrace(machine& vm, std::ostream& out) {
-    auto& calltrace = vm.calltrace;
+void dumpcalltrace(const machine& vm, std::ostream& out) {
+    const auto& calltrace = vm.calltrace;
     if (calltrace.empty()) return;
     out << "Calltrace: " << '\n';
     out << "  > " << calltrace.back()->name.str() << '\n';
-    calltrace.pop_back();
-    while (!calltrace.empty()) {
-        const variable* function = calltrace.back();
-        out << (calltrace.size() == 1 ? "  < " : "/\\ ") << function->name.str()
-            << " of identifier: " << typetext(function->identifier) << '\n';
-        calltrace.pop_back();
+    for (std::size_t below = calltrace.size() - 1; below > 0; --below) {
+        const variable* function = calltrace[below - 1];
+        out << (below == 1 ? "  < " : "/\\ ") << function->name.str() << " of identifier: " << typetext(function->identifier)
+            << '\n';
     }
 }
 
-void dumpdatastack(machine& vm, std::ostream& out) {
-    auto& datastack = vm.datastack;
+void dumpdatastack(const machine& vm, std::ostream& out) {
+    const auto& datastack = vm.datastack;
     if (datastack.empty()) return;
     out << "Datastack is as follows:" << '\n';
-    while (!datastack.empty()) {
-        const variable* value = datastack.back();
-        out << value->name.str() << " with identifier " << typetext(value->identifier) << '\n';
-        datastack.pop_back();
-    }
+    for (auto value = datastack.rbegin(); value != datastack.rend(); ++value)
+        out << (*value)->name.str() << " with identifier " << typetext((*value)->identifier) << '\n';
 }
 
 void writeall(const std::string& report) {
@@ -78,7 +71,7 @@ void integritycheck(machine& vm) {
                  "-----------------------------\n");
 }
 
-void reporterror(machine& vm, const vmerror& failure) {
+std::string errorreport(const machine& vm, const vmerror& failure) {
     std::string headline = std::string("VESK 4 VM error") + (failure.withinmodule ? " within module" : "") + ": " +
                            failure.message + '\n';
     try {
@@ -91,24 +84,25 @@ void reporterror(machine& vm, const vmerror& failure) {
             dumpcalltrace(vm, out);
             dumpdatastack(vm, out);
         }
-        writeall(out.str());
+        return out.str();
     } catch (const std::bad_alloc&) {
         // Out of memory for the whole report: its first line at least.
-        writeall(vm.settings.quiet ? "vesk: " + failure.message + '\n' : headline);
+        return vm.settings.quiet ? "vesk: " + failure.message + '\n' : headline;
     }
 }
 
-int reportfinish(machine& vm) {
-    bool coded = !vm.datastack.empty() && vm.datastack.back()->identifier == vtype::builtin_int;
-    std::int32_t code = coded ? vm.datastack.back()->intval : 0;
-    if (!vm.settings.quiet) {
-        std::cout << std::endl;
-        if (coded)
-            std::cout << "<VESK 4> Program finished with code " << code << std::endl;
-        else
-            std::cout << "<VESK 4> Program finished." << std::endl;
-    }
-    return code & 0xff;
+std::optional<std::int32_t> finishcode(const machine& vm) {
+    if (vm.datastack.empty() || vm.datastack.back()->identifier != vtype::builtin_int) return std::nullopt;
+    return vm.datastack.back()->intval;
+}
+
+std::string finishline(const machine& vm) {
+    if (vm.settings.quiet) return "";
+    std::optional<std::int32_t> code = finishcode(vm);
+    if (!code) return "\n<VESK 4> Program finished.\n";
+    std::ostringstream line;
+    line << "\n<VESK 4> Program finished with code " << std::hex << *code << '\n';
+    return line.str();
 }
 
 }  // namespace V4VM

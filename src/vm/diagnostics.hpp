@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 namespace V4VM {
@@ -26,13 +28,13 @@ struct consoleclosed {};
 // Per-cycle check of the frame stacks.
 void integritycheck(machine& vm);
 
-// The report of `failure` on standard error: its line, then the dumps of the code stack, the call
-// trace and the data stack, which it empties; in a quiet run, the short report of errorplace.hpp.
-// Standard output is flushed first, so that the two streams keep their order, and the report goes out
-// in one write.
-void reporterror(machine& vm, const vmerror& failure);
+// The report of `failure` for standard error: its line, then the dumps of the code stack, the call
+// trace and the data stack as the error left them; in a quiet run, the short report of errorplace.hpp.
+std::string errorreport(const machine& vm, const vmerror& failure);
 
-// The finish line on standard output (none in a quiet run); returns the exit status.
-int reportfinish(machine& vm);
+// The integer a finished program leaves on top of the data stack, if it leaves one: its exit code.
+std::optional<std::int32_t> finishcode(const machine& vm);
+// The finish line for standard output, the code in hexadecimal (none in a quiet run).
+std::string finishline(const machine& vm);
 
 }  // namespace V4VM

@@ -38,29 +38,43 @@ void machine::loadprogram(const std::vector<byte>& program) {
     codestack.insert(codestack.begin(), frame{code.load(program)});
 }
 
-int machine::run() {
-    int status = 1;
+runoutcome machine::run() {
+    runoutcome outcome;
     try {
         rununtil(0);
-        status = reportfinish(*this);
+        finished(outcome);
     } catch (const programfinished&) {
-        status = reportfinish(*this);
+        finished(outcome);
     } catch (const vmerror& failure) {
-        reporterror(*this, failure);
+        outcome.report = errorreport(*this, failure);
     } catch (const std::bad_alloc&) {
         // Whatever the failed step was building is freed by now.
-        reporterror(*this, vmerror{"Out of memory.", innative});
+        outcome.report = errorreport(*this, vmerror{"Out of memory.", innative});
     } catch (const consoleclosed&) {
-        status = closedpipestatus;
+        outcome.status = closedpipestatus;
     }
-    // The program has ended: a refusal surfacing now is reported without a place. Standard output's
-    // own is the driver's to report, last of all.
-    for (const std::string& failure : files.closeall()) {
-        std::cout.flush();
-        reportwithoutplace(std::cerr, failure);
-        if (status == 0) status = 1;
-    }
-    return status;
+    return outcome;
+}
+
+void machine::finished(runoutcome& outcome) const {
+    outcome.status = finishcode(*this).value_or(0) & 0xff;
+    outcome.finish = finishline(*this);
+}
+
+std::vector<std::string> machine::closefiles() { return files.closeall(); }
+
+void machine::unwind(std::size_t datadepth) {
+    codestack.clear();
+    pending.clear();
+    calltrace.assign(1, progroot);
+    callstack.assign(1, progroot);
+    // Raw bytecode may have left the root scope itself; then the next run starts from an empty one.
+    if (databasestack.empty()) databasestack.emplace_back();
+    databasestack.resize(1);
+    if (datastack.size() > datadepth) datastack.resize(datadepth);
+    memory.clear();
+    savlvar.reset();
+    innative = false;
 }
 
 variable* machine::poprawtop() {

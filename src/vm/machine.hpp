@@ -20,6 +20,7 @@
 #include "vm/rootmembers.hpp"
 #include "vm/scope.hpp"
 #include "vm/value.hpp"
+#include "vm/vm.hpp"
 
 namespace V4VM {
 
@@ -83,9 +84,15 @@ public:
     void init();
     // Makes `program` (bytes in execution order) the body at the bottom of the code stack.
     void loadprogram(const std::vector<byte>& program);
-    // Runs until the program finishes or fails, prints the finish line or the error report, closes
-    // the program's files and returns the exit status.
-    int run();
+    // Runs until the program finishes or fails, and says how it ended.
+    runoutcome run();
+    // Closes every file the program left open; returns the refusals met, to report without a place.
+    std::vector<std::string> closefiles();
+    // Back to the outermost level after a run ended, however it ended: no body running and nothing
+    // waiting for one, the program root the only object entered, over the root scope as the run left
+    // it, at most `datadepth` values on the data stack, the holding stack and the saved scope empty.
+    // The next program loaded runs in this machine with every name and value kept.
+    void unwind(std::size_t datadepth);
 
     // One cycle: the integrity check, then one instruction of the top body, or leaving it when it
     // has ended.
@@ -160,6 +167,7 @@ public:
 private:
     void cycle();
     void execinstruction(frame& top);
+    void finished(runoutcome& outcome) const;
     bool copiesalonewithmembers(const variable& value);
 
     std::vector<vname> argnames;

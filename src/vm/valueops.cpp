@@ -32,7 +32,7 @@ public:
             if (running.source == source && running.markedatstart == markedcount) return source;
         if (active.size() >= static_cast<std::size_t>(maxnesting)) error("Nesting too deep.");
         active.push_back({source, markedcount});
-        std::size_t marksbefore = marked.size();
+        level unmarking(*this);
 
         variable* result = vm.values.make();
         vm.assign(*result, *source);
@@ -52,17 +52,31 @@ public:
             mark(source);
             result->self = copy(source->self);
         }
-
-        while (marked.size() > marksbefore) {
-            marked.back()->alreadycopied = false;
-            --markedcount;
-            marked.pop_back();
-        }
-        active.pop_back();
         return result;
     }
 
 private:
+    // One copy in progress: when it ends, however it ends (a copy too deep fails), the marks it made
+    // are undone and it is no longer active.
+    class level {
+    public:
+        explicit level(copier& copies) : copies(copies), marksbefore(copies.marked.size()) {}
+        ~level() {
+            while (copies.marked.size() > marksbefore) {
+                copies.marked.back()->alreadycopied = false;
+                --copies.markedcount;
+                copies.marked.pop_back();
+            }
+            copies.active.pop_back();
+        }
+        level(const level&) = delete;
+        level& operator=(const level&) = delete;
+
+    private:
+        copier& copies;
+        std::size_t marksbefore;
+    };
+
     struct activecopy {
         const variable* source;
         std::size_t markedatstart;

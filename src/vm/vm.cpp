@@ -4,13 +4,19 @@
 
 namespace V4VM {
 
-int runprogram(const std::vector<byte>& program, const runsettings& settings) {
-    machine vm;
-    vm.settings = settings;
-    vm.gc.setcap(settings.maxmemory);
-    vm.init();
-    vm.loadprogram(program);
-    return vm.run();
+session::session(const runsettings& settings) : vm(std::make_unique<machine>()) {
+    vm->settings = settings;
+    vm->gc.setcap(settings.maxmemory);
+    vm->init();
 }
+
+session::~session() = default;
+
+runoutcome session::run(const std::vector<byte>& program) {
+    vm->loadprogram(program);
+    return vm->run();
+}
+
+std::vector<std::string> session::closefiles() { return vm->closefiles(); }
 
 }  // namespace V4VM

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "common/bytes.hpp"
@@ -8,9 +10,32 @@
 // The virtual machine as the driver sees it.
 namespace V4VM {
 
-// Runs `program` (bytes in execution order) on a fresh machine with the program root's built-ins,
-// prints the finish line or the error report as `settings` asks, closes every file the program left
-// open and returns the exit status.
-int runprogram(const std::vector<byte>& program, const runsettings& settings = {});
+class machine;
+
+// How a run ended, for the driver to write: the finish line for standard output or the error report
+// for standard error (each empty when there is none to write), and the exit status. What the program
+// itself writes, and the machine's warnings on the way, go out as they happen.
+struct runoutcome {
+    int status = 1;
+    std::string finish;
+    std::string report;
+};
+
+// A machine with the program root's built-ins, reporting and bounded as `settings` says.
+class session {
+public:
+    explicit session(const runsettings& settings);
+    ~session();
+    session(const session&) = delete;
+    session& operator=(const session&) = delete;
+
+    // Runs `program` (bytes in execution order).
+    runoutcome run(const std::vector<byte>& program);
+    // Closes every file the program left open; returns the refusals met, to report without a place.
+    std::vector<std::string> closefiles();
+
+private:
+    std::unique_ptr<machine> vm;
+};
 
 }  // namespace V4VM

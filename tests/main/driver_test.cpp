@@ -8,11 +8,11 @@
 
 namespace {
 
-TEST(Driver, ListsBytesLastFirstInHexAndStaysInHex) {
+TEST(Driver, ListsBytesLastFirstInHexLeavingTheStreamAsItWas) {
     std::ostringstream out;
     listcode(out, {0xe, 2, 0x41, 0});
     out << 255;
-    EXPECT_EQ(out.str(), "0 41 2 e ff");
+    EXPECT_EQ(out.str(), "0 41 2 e 255");
 }
 
 const std::string usage = "usage: vesk [-q] [-l] [-w] [-h] [-V] [--max-steps=N] [--max-memory=MiB] [--] FILE\n";

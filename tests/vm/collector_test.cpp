@@ -240,8 +240,9 @@ runresult runinprocess(const fs::path& program, const fs::path& expectations, bo
         vm.init();
         vm.loadprogram(compiled.code);
         output printed = capture([&] {
-            std::cout << std::hex;  // as the listing leaves it
-            result.status = vm.run();
+            V4VM::runoutcome outcome = vm.run();
+            writeoutcome(outcome);
+            result.status = writeclosefailures(outcome.status, vm.closefiles());
         });
         result.out = printed.out;
         result.err = printed.err;

@@ -22,9 +22,19 @@ TEST(Report, DumpsCodeCalltraceAndDataStack) {
                               "\nCalltrace: \n  > g\n/\\ f of identifier: CUSTOM_FUNC\n"
                               "  < PROGRAM_ROOT of identifier: BUILTIN_FUNC\n"
                               "Datastack is as follows:\nx with identifier BUILTIN_INT\n");
-    EXPECT_TRUE(result.vm->codestack.empty());
-    EXPECT_TRUE(result.vm->calltrace.empty());
-    EXPECT_TRUE(result.vm->datastack.empty());
+    // the report leaves the machine as the error did; unwound, it runs the next program with what the
+    // failed one stored
+    machine& vm = *result.vm;
+    EXPECT_EQ(vm.codestack.size(), 3u);
+    vm.unwind(0);
+    EXPECT_TRUE(vm.codestack.empty() && vm.datastack.empty() && vm.pending.empty() && vm.memory.empty());
+    EXPECT_EQ(vm.callstack, std::vector<variable*>{vm.progroot});
+    EXPECT_EQ(vm.calltrace, std::vector<variable*>{vm.progroot});
+    EXPECT_EQ(vm.databasestack.size(), 1u);
+    vm.loadprogram(op(LOADLOCAL, "f") + op(POP) + op(LOADLOCAL, "x"));
+    runoutcome again = vm.run();
+    EXPECT_EQ(again.report, "");
+    EXPECT_EQ(again.finish, "\n<VESK 4> Program finished with code 5\n");
 }
 
 TEST(Report, EmptyCalltraceIsWarnedAboutAtEveryCycle) {
@@ -40,13 +50,11 @@ TEST(Report, WithinModuleAndInHexadecimal) {
     auto vm = freshmachine();
     const bytes code{255, 16};
     vm->loadprogram(code);
-    output printed = capture([&] { reporterror(*vm, vmerror{"No such arg: arg2", true}); });
-    EXPECT_EQ(printed.err, "VESK 4 VM error within module: No such arg: arg2\nCodestack: \nff 10 \n" + hyphens +
+    EXPECT_EQ(errorreport(*vm, vmerror{"No such arg: arg2", true}), "VESK 4 VM error within module: No such arg: arg2\nCodestack: \nff 10 \n" + hyphens +
                                "\nCalltrace: \n  > PROGRAM_ROOT\n");
     vm = freshmachine();
     vm->datastack.push_back(vm->progroot);
-    printed = capture([&] { reporterror(*vm, vmerror{"x", false}); });
-    EXPECT_EQ(printed.err, "VESK 4 VM error: x\nCodestack: \n\nCalltrace: \n  > PROGRAM_ROOT\n"
+    EXPECT_EQ(errorreport(*vm, vmerror{"x", false}), "VESK 4 VM error: x\nCodestack: \n\nCalltrace: \n  > PROGRAM_ROOT\n"
                            "Datastack is as follows:\nPROGRAM_ROOT with identifier BUILTIN_FUNC\n");
 }
 

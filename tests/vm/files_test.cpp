@@ -6,7 +6,7 @@
 #include "compiler/compilerun.hpp"
 #include "support/runbinary.hpp"
 #include "support/scratch.hpp"
-#include "vm/vm.hpp"
+#include "main/run.hpp"
 #include "vmtest.hpp"
 
 namespace fs = std::filesystem;
@@ -49,7 +49,7 @@ TEST(Files, AConfinedRunSeesNothingOutsideItsFolder) {
         bytes code = compiled("also stdcon\nfs = Gprogroot.filesystem\nS = \"" + secret + "\"\n" + use);
         fs::path previous = fs::current_path();
         fs::current_path(sandbox);
-        vmtest::output printed = vmtest::capture([&] { V4VM::runprogram(code, settings); });
+        vmtest::output printed = vmtest::capture([&] { runprogram(code, settings); });
         fs::current_path(previous);
         return printed.out + printed.err;
     };

@@ -248,4 +248,23 @@ TEST_F(Values, OnlyCopiesThatCanReadTheirReceiverCopyIt) {
     EXPECT_NE(vm.getcopy(native)->self, owner);
 }
 
+TEST_F(Values, AFailedCopyLeavesNoMarks) {
+    // a chain of members deeper than a copy may go, then the same chain cut short
+    variable* head = newobject();
+    variable* cell = head;
+    std::vector<variable*> cells{head};
+    for (int depth = 0; depth < maxnesting + 1; ++depth) {
+        variable* next = newobject();
+        setmember(cell, "next", next);
+        setmember(cell, "v", newint(depth));
+        cells.push_back(cell = next);
+    }
+    EXPECT_EQ(raised([&] { vm.getcopy(head); }), machineerror("Nesting too deep."));
+    for (variable* value : cells) ASSERT_FALSE(value->alreadycopied);
+    vm.setmember(*cells[maxnesting / 2], vm.name("next"), newint(0));
+    variable* copy = vm.getcopy(head);
+    EXPECT_NE(member(copy, "next"), cells[1]);
+    EXPECT_EQ(member(member(copy, "next"), "v")->getint(), 1);
+}
+
 }  // namespace

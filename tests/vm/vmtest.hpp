@@ -14,6 +14,7 @@
 
 #include "common/opcodes.hpp"
 #include "common/process.hpp"
+#include "main/run.hpp"
 #include "vm/diagnostics.hpp"
 #include "vm/machine.hpp"
 
@@ -89,15 +90,16 @@ inline std::unique_ptr<machine> freshmachine() {
     return vm;
 }
 
-// Runs `program` on a fresh machine as the driver does, after the listing left the output in hexadecimal.
+// Runs `program` on a fresh machine and writes how it ended as the driver does.
 inline runresult run(const bytes& program, const std::function<void(machine&)>& setup = {}) {
     runresult result;
     result.vm = freshmachine();
     if (setup) setup(*result.vm);
     result.vm->loadprogram(program);
     output printed = capture([&] {
-        std::cout << std::hex;
-        result.status = result.vm->run();
+        V4VM::runoutcome outcome = result.vm->run();
+        writeoutcome(outcome);
+        result.status = writeclosefailures(outcome.status, result.vm->closefiles());
     });
     result.out = printed.out;
     result.err = printed.err;
