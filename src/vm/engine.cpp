@@ -170,7 +170,7 @@ void machine::rununtil(std::size_t depth) {
     const instruction in = code.at(*top.body, top.next, top.hint);
     top.current = in.start;
     countstep();
-    if (in.fused != 0) {
+    if (in.fused != 0 && fusing) {
         const fusedrun& run = code.fusion(*top.body, in);
         // A run counts as the instructions it stands for; one that would pass the limit runs them one
         // by one, so that the limit stops the very instruction it reaches.

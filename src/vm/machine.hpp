@@ -77,6 +77,9 @@ public:
         if (settings.maxsteps != 0 && ++steps > settings.maxsteps) error("Step limit reached.");
     }
     bool innative = false;    // a native is running: an error it raises is "within module"
+    // Whether fused runs (code.hpp) stand for their instructions; off, every instruction runs alone,
+    // which must print the same.
+    bool fusing = true;
 
     // The first steps of start-up: root scope, program root on callstack and calltrace, global
     // "progroot". init() then gives the program root its built-ins.

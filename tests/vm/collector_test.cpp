@@ -215,7 +215,10 @@ TEST_F(Collector, FreedFileObjectsLeaveTheirStreamOpenUntilTheRunEnds) {
 // files it expects: compiled, then run by a machine that collects before every instruction or when due.
 // Only what the machine prints is kept (a compile error prints a random quip, and no machine runs);
 // `inspect` sees the machine as the run left it.
-runresult runinprocess(const fs::path& program, const fs::path& expectations, bool collecteverycycle,
+// How a machine is set up for a run beside the plain one.
+enum class variant { plain, collecteverycycle, unfused };
+
+runresult runinprocess(const fs::path& program, const fs::path& expectations, variant setup,
                        const std::function<void(machine&)>& inspect = {}) {
     std::string name = program.stem().string();
     fs::path folder = scratchfolder("collector-" + name);
@@ -232,7 +235,8 @@ runresult runinprocess(const fs::path& program, const fs::path& expectations, bo
     result.status = compiled.status;
     if (compiled.status == -1) {
         machine vm;
-        if (collecteverycycle) vm.gc.setthreshold(0);
+        if (setup == variant::collecteverycycle) vm.gc.setthreshold(0);
+        vm.fusing = setup != variant::unfused;
         // A program that runs until its step limit gets the limit here too.
         std::string options = slurp((expectations / (name + ".args")).string());
         std::size_t limit = options.find("--max-steps=");
@@ -255,9 +259,9 @@ runresult runinprocess(const fs::path& program, const fs::path& expectations, bo
     return result;
 }
 
-void expectsameoutputwhencollectingateverycycle(const fs::path& program, const fs::path& expectations) {
-    runresult normal = runinprocess(program, expectations, false);
-    runresult collected = runinprocess(program, expectations, true);
+void expectsameoutput(const fs::path& program, const fs::path& expectations, variant setup) {
+    runresult normal = runinprocess(program, expectations, variant::plain);
+    runresult collected = runinprocess(program, expectations, setup);
     EXPECT_EQ(collected.status, normal.status) << program;
     EXPECT_EQ(collected.out, normal.out) << program;
     EXPECT_EQ(collected.err, normal.err) << program;
@@ -271,14 +275,20 @@ std::vector<fs::path> programsin(const fs::path& folder) {
     return programs;
 }
 
-TEST(CollectorPrograms, TestedProgramsPrintTheSameWhenCollectingAtEveryCycle) {
+void expectsameoutputfortestedprograms(variant setup) {
     const fs::path root = VESK_SOURCE_DIR;
     for (const char* folder : {"tests/programs", "tests/guide"})
-        for (const fs::path& program : programsin(root / folder))
-            expectsameoutputwhencollectingateverycycle(program, root / folder);
+        for (const fs::path& program : programsin(root / folder)) expectsameoutput(program, root / folder, setup);
     for (const fs::path& program : programsin(root / "examples"))
-        expectsameoutputwhencollectingateverycycle(program, root / "tests/examples");
+        expectsameoutput(program, root / "tests/examples", setup);
 }
+
+TEST(CollectorPrograms, TestedProgramsPrintTheSameWhenCollectingAtEveryCycle) {
+    expectsameoutputfortestedprograms(variant::collecteverycycle);
+}
+
+// Fused runs stand for their instructions: the same programs without them print the same.
+TEST(CollectorPrograms, TestedProgramsPrintTheSameUnfused) { expectsameoutputfortestedprograms(variant::unfused); }
 
 // Each of these frees, while a nested body runs, what only the running instruction still holds.
 TEST(CollectorPrograms, ValuesHeldByRunningInstructionsSurvive) {
@@ -302,14 +312,14 @@ TEST(CollectorPrograms, ValuesHeldByRunningInstructionsSurvive) {
     for (const char* source : sources) {
         fs::path program = folder / ("held" + std::to_string(++count) + ".VKEX");
         std::ofstream(program) << source;
-        expectsameoutputwhencollectingateverycycle(program, folder);
+        expectsameoutput(program, folder, variant::collecteverycycle);
     }
 }
 
 TEST(CollectorPrograms, LongLoopsRunInBoundedMemory) {
     fs::path program = fs::path(scratchfolder("collector-loop-source")) / "loop.VKEX";
     std::ofstream(program) << "also stdcon\ni = 0\nwhile (i<30000) {\n    s = \"x\"+str(i)\n    i = (i+1)\n}\nprint(s)\n";
-    runresult result = runinprocess(program, {}, false, [](machine& vm) {
+    runresult result = runinprocess(program, {}, variant::plain, [](machine& vm) {
         EXPECT_GT(vm.values.serials(), 10u * 30000u);
         EXPECT_LT(vm.values.livecount(), 3 * collector::defaultthreshold);
     });
