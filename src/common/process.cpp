@@ -15,6 +15,9 @@ namespace {
 // 1 GiB of address space; only the pages actually touched are ever committed.
 constexpr std::size_t largestacksize = std::size_t{1} << 30;
 
+// Whether this thread runs on the large stack already.
+thread_local bool onlargestack = false;
+
 struct stackjob {
     const std::function<void()>* work;
     std::exception_ptr failure;
@@ -22,6 +25,7 @@ struct stackjob {
 
 void* runstackjob(void* argument) {
     auto* job = static_cast<stackjob*>(argument);
+    onlargestack = true;
     try {
         (*job->work)();
     } catch (...) {
@@ -40,6 +44,7 @@ void endprocess(int status) {
 }
 
 void runonlargestack(const std::function<void()>& work) {
+    if (onlargestack) return work();
     stackjob job{&work, nullptr};
     pthread_attr_t attributes;
     pthread_attr_init(&attributes);

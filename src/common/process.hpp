@@ -14,6 +14,7 @@ struct processended {
 // Flushes standard output and error, then throws processended{status}.
 [[noreturn]] void endprocess(int status);
 
-// Runs work on a thread with a large stack and waits for it; an exception thrown by work is rethrown
-// here. Deeply nested programs recurse in the compiler and the machine far beyond a default stack.
+// Runs work on a thread with a large stack and waits for it (at once, when already on one); an
+// exception thrown by work is rethrown here. Deeply nested programs recurse in the compiler, and in
+// the machine's copies and texts of nested structures, far beyond a default stack.
 void runonlargestack(const std::function<void()>& work);

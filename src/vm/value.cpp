@@ -7,6 +7,7 @@
 #include <functional>
 #include <limits>
 
+#include "common/process.hpp"
 #include "vm/code.hpp"
 #include "vm/diagnostics.hpp"
 
@@ -56,6 +57,7 @@ public:
         containers.push_back(container);
     }
     void leave() { containers.pop_back(); }
+    std::size_t depth() const { return containers.size(); }
 
 private:
     std::vector<const variable*> containers;
@@ -66,7 +68,16 @@ std::string closebrackets(std::string text) {
     return text + "]";
 }
 
+std::string textofhere(const variable& value, bool quote, printing& open);
+
 std::string textof(const variable& value, bool quote, printing& open) {
+    if (open.depth() != stackhopdepth) return textofhere(value, quote, open);
+    std::string text;
+    runonlargestack([&] { text = textofhere(value, quote, open); });
+    return text;
+}
+
+std::string textofhere(const variable& value, bool quote, printing& open) {
     switch (value.identifier) {
         case vtype::builtin_string:
             return quote ? "\"" + value.stringval.str() + "\"" : value.stringval.str();

@@ -2,6 +2,8 @@
 // their members.
 #include <vector>
 
+#include "common/process.hpp"
+
 #include "vm/diagnostics.hpp"
 #include "vm/machine.hpp"
 
@@ -31,6 +33,16 @@ public:
         for (const activecopy& running : active)
             if (running.source == source && running.markedatstart == markedcount) return source;
         if (active.size() >= static_cast<std::size_t>(maxnesting)) error("Nesting too deep.");
+        if (active.size() == stackhopdepth) {
+            variable* result = nullptr;
+            runonlargestack([&] { result = copyhere(source); });
+            return result;
+        }
+        return copyhere(source);
+    }
+
+private:
+    variable* copyhere(variable* source) {
         active.push_back({source, markedcount});
         level unmarking(*this);
 
@@ -55,7 +67,6 @@ public:
         return result;
     }
 
-private:
     // One copy in progress: when it ends, however it ends (a copy too deep fails), the marks it made
     // are undone and it is no longer active.
     class level {
