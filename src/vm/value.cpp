@@ -151,20 +151,13 @@ variable::variable(const variable& other)
 
 variable& variable::operator=(const variable& other) {
     if (this == &other) return *this;
-    identifier = other.identifier;
-    name = other.name;
-    ismodule = other.ismodule;
+    assignfields(other);
     attributes = other.attributes;
-    self = other.self;
-    intval = other.intval;
-    floatval = other.floatval;
     stringval = other.stringval;
     if (other.more)
         more = std::make_unique<aggregate>(*other.more);
     else
         more.reset();
-    reference = other.reference;
-    target = other.target;
     return *this;
 }
 

@@ -110,6 +110,19 @@ public:
     variable() = default;
     variable(const variable& other);  // every field but serial, collectionmark, lazymethod, fresh, old, remembered
     variable& operator=(const variable& other);  // the same, and alreadycopied keeps its value
+    // Whether the value holds nothing apart from its fields: no member, text or payload of its own,
+    // so that operator= on a fresh value comes down to assignfields.
+    bool holdsonlyfields() const { return attributes.empty() && more == nullptr && stringval.empty(); }
+    void assignfields(const variable& other) {
+        identifier = other.identifier;
+        name = other.name;
+        ismodule = other.ismodule;
+        self = other.self;
+        intval = other.intval;
+        floatval = other.floatval;
+        reference = other.reference;
+        target = other.target;
+    }
     ~variable() = default;
 
     // A pointer's target, a native function, or a bytecode function's body (null: the empty body;

@@ -200,6 +200,11 @@ bool machine::copiesalonewithmembers(const variable& value) {
 variable* machine::getcopy(variable* value) {
     if (copiesalone(*value)) {
         variable* copy = values.make();
+        // Most copies are of plain numbers: a fresh value takes their fields and nothing else.
+        if (value->holdsonlyfields()) {
+            copy->assignfields(*value);
+            return copy;
+        }
         assign(*copy, *value);
         renumbermethods(*copy);
         return copy;
