@@ -2,7 +2,7 @@
 
 #include "common/opcodes.hpp"
 #include "compiler/expressions.hpp"
-#include "compiler/packer.hpp"
+#include "compiler/compileerror.hpp"
 #include "compiler/rawapi.hpp"
 #include "compiler/tables.hpp"
 
@@ -16,20 +16,20 @@ bool startspath(const scantext& target) {
 
 // Calls the method `name` of the pointer (or value) on top of the data stack with `count` arguments
 // already below it.
-void callmethod(const std::string& name, int count) {
-    addcode(ENTERTOP);
-    addnamed(LOADATTR, name);
-    addcode(CALL);
-    addcode(INT);
-    compileint(count);
-    addcode(LEAVE);
+void callmethod(compilation& c, const std::string& name, int count) {
+    c.out.add(ENTERTOP);
+    addnamed(c, LOADATTR, name);
+    c.out.add(CALL);
+    c.out.add(INT);
+    c.out.addint(count);
+    c.out.add(LEAVE);
 }
 
 }  // namespace
 
-void handleset(std::string_view text) {
-    if (text.empty()) error("handleset: name empty!");
-    addcode(SAVESCOPE);
+void handleset(compilation& c, std::string_view text) {
+    if (text.empty()) fail("handleset: name empty!");
+    c.out.add(SAVESCOPE);
     scantext target(text);
     int getof = 0;
     if (dropprefix(target, 'G')) getof = 1;
@@ -38,45 +38,45 @@ void handleset(std::string_view text) {
     // A fresh object in the variable: the "set" below fills it, so earlier holders of the old value
     // keep it.
     if (target.empty()) {
-        addcode(PUSHCONST);
-        addcode(CLASS);
-        addnamed(getof == 0 ? STORELOCAL : getof == 1 ? STOREGLOBAL : STOREATTR, temp);
+        c.out.add(PUSHCONST);
+        c.out.add(CLASS);
+        addnamed(c, getof == 0 ? STORELOCAL : getof == 1 ? STOREGLOBAL : STOREATTR, temp);
     }
-    addnamed(getof == 0 ? PTRLOCAL : getof == 1 ? PTRGLOBAL : PTRATTR, temp);
+    addnamed(c, getof == 0 ? PTRLOCAL : getof == 1 ? PTRGLOBAL : PTRATTR, temp);
 
     int wentin = 0;
-    if (startspath(target)) callmethod("get", 0);
+    if (startspath(target)) callmethod(c, "get", 0);
     while (startspath(target)) {
         if (target.startswith('.')) {
-            target.replace(gointo(target.rest(), wentin, {}));
+            target.replace(gointo(c, target.rest(), wentin, {}));
             temp = seekstring(target, pathdelimiters, GIM, 0, false);
             if (target.empty()) {
-                addcode(PUSHCONST);
-                addcode(CLASS);
-                addnamed(STOREATTR, temp);
+                c.out.add(PUSHCONST);
+                c.out.add(CLASS);
+                addnamed(c, STOREATTR, temp);
             }
-            addnamed(PTRATTR, temp);
+            addnamed(c, PTRATTR, temp);
         }
         if (dropprefix(target, '(')) {
             piecelist args = getargs(target, ",", {")"});
             dropprefix(target, ')');
-            addcode(RESTORESCOPE);
-            callfunc(args);
-            addcode(SAVESCOPE);
-            addcode(PTRTOP);
+            c.out.add(RESTORESCOPE);
+            callfunc(c, args);
+            c.out.add(SAVESCOPE);
+            c.out.add(PTRTOP);
         }
         if (dropprefix(target, '[')) {
             temp = seekstring(target, {"]"}, GIM, 0, false);
             target.drop(1);
-            addnamed(PTRATTR, target.empty() ? "set" : "get");
+            addnamed(c, PTRATTR, target.empty() ? "set" : "get");
             piecelist args;
             if (!temp.empty()) args.add(temp);
-            addcode(RESTORESCOPE);
-            callfunc(args);
-            addcode(SAVESCOPE);
-            if (!target.empty()) addcode(PTRTOP);
+            c.out.add(RESTORESCOPE);
+            callfunc(c, args);
+            c.out.add(SAVESCOPE);
+            if (!target.empty()) c.out.add(PTRTOP);
         }
     }
-    for (int i = 0; i < wentin; ++i) addcode(LEAVE);
-    callmethod("set", 1);
+    for (int i = 0; i < wentin; ++i) c.out.add(LEAVE);
+    callmethod(c, "set", 1);
 }

@@ -1,17 +1,14 @@
 #include "compiler/compiler.hpp"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <new>
 #include <vector>
 
 #include "common/opcodes.hpp"
-#include "common/sourcetext.hpp"
 #include "compiler/assignment.hpp"
+#include "compiler/compileerror.hpp"
 #include "compiler/expressions.hpp"
 #include "compiler/nesting.hpp"
-#include "compiler/packer.hpp"
 #include "compiler/parser.hpp"
 #include "compiler/rawapi.hpp"
 #include "compiler/tables.hpp"
@@ -19,13 +16,6 @@
 using namespace bytecode;
 
 namespace {
-
-// Modules importing modules (a module may import itself).
-int alsodepth = 0;
-
-// Blocks inside blocks, across modules. The nesting measure bounds the blocks of one text; this bounds
-// a chain of modules that each nest deeply, so that the stack cannot run out.
-int blockdepth = 0;
 
 using tokens = std::vector<std::string_view>;
 
@@ -37,137 +27,137 @@ constexpr std::size_t decidingtokens = 5;
 // Where each token of a statement begins, in step with its tokens.
 using places = std::vector<textorigin>;
 
-void compileblock(std::string_view target, int mode, textorigin origin);
+void compileblock(compilation& c, std::string_view target, int mode, textorigin origin);
 
 const char* const classonly = "Only def allowed in class definition!";
 
 void incomplete(const tokens& rest, std::size_t needed, std::string_view keyword) {
-    if (rest.size() < needed) error("Incomplete " + std::string(keyword) + " statement.");
+    if (rest.size() < needed) fail("Incomplete " + std::string(keyword) + " statement.");
 }
 
-void openbody(byte opcode) {
-    addcode(opcode);
-    addcode(CODE);
-    asop += 1;
+void openbody(compilation& c, byte opcode) {
+    c.out.add(opcode);
+    c.out.add(CODE);
+    c.out.openbody();
 }
 
 // The module's text registered under its file name; the first line of a module is line 1.
-textorigin findmodule(const std::string& name) {
+textorigin findmodule(compilation& c, const std::string& name) {
     std::string filename = name + ".VKEX";
-    auto builtin = builtinmodules.find(filename);
-    if (builtin != builtinmodules.end()) return {addcompiledfile(filename, builtin->second), 1};
-    sourceread module = readsource(filename);
-    if (module.failure == ENOENT) error("Module not found: " + name);
-    if (module.failure != 0) error("Cannot read module: " + filename + ": " + std::strerror(module.failure));
-    return {addcompiledfile(filename, std::move(module.text)), 1};
+    moduletext module = c.modules(filename);
+    if (module.failure == ENOENT) fail("Module not found: " + name);
+    if (module.failure != 0) fail("Cannot read module: " + filename + ": " + std::strerror(module.failure));
+    return {c.addfile(filename, std::move(module.text)), 1};
 }
 
-void compilemodule(const std::string& name) {
-    textorigin origin = findmodule(name);
-    nestinglevel level(alsodepth, nestinglimit);
-    std::string_view text = compiledfiles[origin.file].text;
-    if (deepestnesting(text) > nestinglimit) error("Nesting too deep.");
-    compileblock(text, 0, origin);
+void compilemodule(compilation& c, const std::string& name) {
+    textorigin origin = findmodule(c, name);
+    nestinglevel level(c.moduledepth, nestinglimit);
+    std::string_view text = c.files[origin.file].text;
+    if (deepestnesting(text) > nestinglimit) fail("Nesting too deep.");
+    compileblock(c, text, 0, origin);
 }
 
-void compiledef(const tokens& rest, const places& where, int mode) {
+void compiledef(compilation& c, const tokens& rest, const places& where, int mode) {
     incomplete(rest, 1, "def");
     scantext unpreppedname(rest[0]);
     std::string name = seekstring(unpreppedname, {"("}, GIM, 0, false);
-    if (unpreppedname.empty()) error("Incomplete def statement.");
+    if (unpreppedname.empty()) fail("Incomplete def statement.");
     incomplete(rest, 2, "def");
     if (mode == 1) name = "@" + name;
     unpreppedname.drop(1);
     piecelist args = getargs(unpreppedname, ",", {")"});
 
-    addcode(PUSHCONST);
-    addcode(CODE);
-    asop += 1;
+    c.out.add(PUSHCONST);
+    c.out.add(CODE);
+    c.out.openbody();
     for (std::size_t currentarg = 0; currentarg < args.size(); ++currentarg) {
-        addnamed(LOADLOCAL, "arg" + std::to_string(currentarg));
-        addnamed(STORELOCAL, args[currentarg]);
+        addnamed(c, LOADLOCAL, "arg" + std::to_string(currentarg));
+        addnamed(c, STORELOCAL, args[currentarg]);
     }
-    compileblock(rest[1], 0, where[1]);
-    negatebyteoperand();
-    handleset(name);
+    compileblock(c, rest[1], 0, where[1]);
+    c.out.closebody();
+    handleset(c, name);
 }
 
-void compilekeyword(std::string_view statement, const tokens& rest, const places& where, int mode) {
+void compilekeyword(compilation& c, std::string_view statement, const tokens& rest, const places& where, int mode) {
     if (statement == "if") {
         incomplete(rest, 2, statement);
-        handleexpr(rest[0]);
-        openbody(IF);
-        compileblock(rest[1], 0, where[1]);
-        negatebyteoperand();
+        handleexpr(c, rest[0]);
+        openbody(c, IF);
+        compileblock(c, rest[1], 0, where[1]);
+        c.out.closebody();
     } else if (statement == "while") {
         incomplete(rest, 2, statement);
-        addcode(PUSHCONST);
-        addcode(INT);
-        compileint(1);
-        openbody(WHILE);
-        handleexpr(rest[0]);
-        compileblock(rest[1], 0, where[1]);
-        negatebyteoperand();
+        c.out.add(PUSHCONST);
+        c.out.add(INT);
+        c.out.addint(1);
+        openbody(c, WHILE);
+        handleexpr(c, rest[0]);
+        compileblock(c, rest[1], 0, where[1]);
+        c.out.closebody();
     } else if (statement == "for") {
         incomplete(rest, 4, statement);
-        handleexpr(rest[0]);
-        openbody(FOR);
-        addnamed(LOADLOCAL, "ELEMENT");
-        addnamed(STORELOCAL, rest[2]);
-        compileblock(rest[3], 0, where[3]);
-        negatebyteoperand();
+        handleexpr(c, rest[0]);
+        openbody(c, FOR);
+        addnamed(c, LOADLOCAL, "ELEMENT");
+        addnamed(c, STORELOCAL, rest[2]);
+        compileblock(c, rest[3], 0, where[3]);
+        c.out.closebody();
     } else if (statement == "def") {
-        compiledef(rest, where, mode);
+        compiledef(c, rest, where, mode);
     } else if (statement == "class") {
         incomplete(rest, 2, statement);
-        addcode(std::vector<byte>{PUSHCONST, CLASS, DUP, ENTERTOP});
-        compileblock(rest[1], 1, where[1]);
-        addcode(LEAVE);
-        handleset(rest[0]);
+        c.out.add(std::vector<byte>{PUSHCONST, CLASS, DUP, ENTERTOP});
+        compileblock(c, rest[1], 1, where[1]);
+        c.out.add(LEAVE);
+        handleset(c, rest[0]);
     } else if (statement == "$@") {
         incomplete(rest, 2, statement);
-        handleexpr(rest[0]);
-        addcode(ENTERTOP);
-        compileblock(rest[1], 0, where[1]);
-        addcode(LEAVE);
+        handleexpr(c, rest[0]);
+        c.out.add(ENTERTOP);
+        compileblock(c, rest[1], 0, where[1]);
+        c.out.add(LEAVE);
     } else if (statement == "also") {
         incomplete(rest, 1, statement);
-        compilemodule(std::string(rest[0]));
+        compilemodule(c, std::string(rest[0]));
     } else if (statement == "return") {
-        if (!rest.empty() && !rest[0].empty()) handleexpr(rest[0]);
-        addcode(RETURN);
+        if (!rest.empty() && !rest[0].empty()) handleexpr(c, rest[0]);
+        c.out.add(RETURN);
     }
 }
 
-void compilestatement(const tokens& statementtokens, places& where, int mode) {
+void compilestatement(compilation& c, const tokens& statementtokens, places& where, int mode) {
     if (statementtokens.empty()) return;
-    beginstatement(where.front());
+    beginstatement(c.out, where.front());
+    c.statementtext = statementtokens.front().data();
     std::string_view statement = statementtokens.front();
     tokens rest(statementtokens.begin() + 1, statementtokens.end());
     where.erase(where.begin());
 
     if (rest.size() == 2 && rest[0] == "=") {
-        if (mode == 1) error(classonly);
-        handleexpr(rest[1]);
-        handleset(statement);
+        if (mode == 1) fail(classonly);
+        handleexpr(c, rest[1]);
+        handleset(c, statement);
     } else if (inlist(statements, statement)) {
-        if (mode == 1 && statement != "def") error(classonly);
-        compilekeyword(statement, rest, where, mode);
+        if (mode == 1 && statement != "def") fail(classonly);
+        compilekeyword(c, statement, rest, where, mode);
     } else {
-        if (mode == 1) error(classonly);
-        handleexpr(statement);
+        if (mode == 1) fail(classonly);
+        handleexpr(c, statement);
     }
 }
 
 // A body and its statements are pieces of the text they stand in, read in place: nothing of a block is
 // copied, and only one of its statements is cut up at a time.
-void compileblock(std::string_view target, int mode, textorigin origin) {
-    nestinglevel level(blockdepth, blocklimit);
-    keepposition afterwards;
+void compileblock(compilation& c, std::string_view target, int mode, textorigin origin) {
+    nestinglevel level(c.blockdepth, blocklimit);
+    keepposition afterwards(c);
     // A body loses its braces; the "{" stands on the body's first line, so the lines stay.
     if (!target.empty() && target[0] == '{') target = target.size() < 2 ? "" : target.substr(1, target.size() - 2);
-    checksplit(target, origin);
-    statementsplitter statements(target, origin, true);
+    std::string_view filetext = c.filetext(origin);
+    checksplit(target, origin, c.complaints, filetext);
+    statementsplitter statements(target, origin, nullptr, filetext);
     linecounter lines(target, origin);
     // A statement's tokens and where they begin, without the empty, blank and tab segments. Its
     // first few tokens decide everything about it, so a line of a million blanks keeps only those.
@@ -179,32 +169,16 @@ void compileblock(std::string_view target, int mode, textorigin origin) {
         where.push_back(lines.at(start));
     };
     while (statements.next(keep)) {
-        compilestatement(kept, where, mode);
+        compilestatement(c, kept, where, mode);
         kept.clear();
         where.clear();
     }
 }
 
-void compiletext(std::string_view target, int mode, textorigin origin) {
-    if (deepestnesting(target) > nestinglimit) error("Nesting too deep.");
-    compileblock(target, mode, origin);
-}
-
 }  // namespace
 
-void compilecode(std::string target, int mode) { compiletext(target, mode, {}); }
-
-sourcemap compilesource(const std::string& name, std::string text) {
-    try {
-        resetpacker();
-        resetpositions();
-        textorigin origin{addcompiledfile(name, std::move(text)), 1};
-        compiletext(compiledfiles[origin.file].text, 0, origin);
-        std::vector<sourcefile> files(std::make_move_iterator(compiledfiles.begin()),
-                                      std::make_move_iterator(compiledfiles.end()));
-        return sourcemap(std::move(files), std::move(coderuns), code.size());
-    } catch (const std::bad_alloc&) {
-        // What the failed step held is freed by now; the report needs little.
-        error("Out of memory.");
-    }
+void compileprogram(compilation& c, textorigin origin) {
+    std::string_view text = c.files[origin.file].text;
+    if (deepestnesting(text) > nestinglimit) fail("Nesting too deep.");
+    compileblock(c, text, 0, origin);
 }

@@ -6,15 +6,13 @@
 
 #include "common/opcodes.hpp"
 #include "compiler/nesting.hpp"
-#include "compiler/packer.hpp"
+#include "compiler/compileerror.hpp"
 #include "compiler/rawapi.hpp"
 #include "compiler/tables.hpp"
 
 using namespace bytecode;
 
 namespace {
-
-int expressiondepth = 0;
 
 bool isdigits(std::string_view text) {
     return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -30,63 +28,63 @@ std::int64_t digitsvalue(std::string_view digits) {
 
 // The head passed the integer test: digits with "-" among them. Read as a base-10 integer it is an
 // optional minus and the digits after it; anything after those is ignored.
-void compileinteger(const std::string& temp) {
+void compileinteger(compilation& c, const std::string& temp) {
     std::size_t start = temp[0] == '-' ? 1 : 0;
     std::string_view digits = std::string_view(temp).substr(start);
     digits = digits.substr(0, digits.find('-'));
-    if (digits.empty()) error("Malformed integer literal: " + temp);
+    if (digits.empty()) fail("Malformed integer literal: " + temp);
     std::int64_t value = start == 1 ? -digitsvalue(digits) : digitsvalue(digits);
-    if (value > INT_MAX || value < INT_MIN) error("Integer literal out of range: " + temp);
-    addcode(PUSHCONST);
-    addcode(INT);
-    compileint(static_cast<int>(value));
+    if (value > INT_MAX || value < INT_MIN) fail("Integer literal out of range: " + temp);
+    c.out.add(PUSHCONST);
+    c.out.add(INT);
+    c.out.addint(static_cast<int>(value));
 }
 
 // The FLOAT operand holds the integer part and one digit after the point; both are taken from the
 // digits themselves, since a float cannot hold every 32-bit integer part.
-void compiledecimal(const std::string& temp, std::string_view fraction, scantext& target) {
+void compiledecimal(compilation& c, const std::string& temp, std::string_view fraction, scantext& target) {
     std::string literal = temp + "." + std::string(fraction);
-    if (fraction.size() > 1) error("Decimal literal has more than one digit after the point: " + literal);
+    if (fraction.size() > 1) fail("Decimal literal has more than one digit after the point: " + literal);
     std::int64_t integerpart = digitsvalue(temp);
-    if (integerpart > INT_MAX) error("Decimal literal out of range: " + literal);
+    if (integerpart > INT_MAX) fail("Decimal literal out of range: " + literal);
     int digit = fraction[0] - '0';
     target.drop(1 + fraction.size());
-    addcode(PUSHCONST);
-    addcode(FLOAT);
-    compileint(static_cast<int>(integerpart));
-    compileint(digit);
+    c.out.add(PUSHCONST);
+    c.out.add(FLOAT);
+    c.out.addint(static_cast<int>(integerpart));
+    c.out.addint(digit);
 }
 
 // `elements`: the text after the list's "[".
-void compilelist(std::string_view elements) {
+void compilelist(compilation& c, std::string_view elements) {
     scantext rest(elements);
     piecelist items = getargs(rest, ",", {"]"});
-    for (std::string_view item : items) handleexpr(item);
-    addcode(PUSHCONST);
-    addcode(LIST);
-    for (std::size_t i = 0; i < items.size(); ++i) addcode(STACK);
-    addcode(LISTEND);
+    for (std::string_view item : items) handleexpr(c, item);
+    c.out.add(PUSHCONST);
+    c.out.add(LIST);
+    for (std::size_t i = 0; i < items.size(); ++i) c.out.add(STACK);
+    c.out.add(LISTEND);
 }
 
-void compilehead(std::string temp, scantext& target, int getof, int pointer) {
+void compilehead(compilation& c, std::string temp, scantext& target, int getof, int pointer) {
     if (temp[0] == '[') {
-        compilelist(std::string_view(temp).substr(1));
+        compilelist(c, std::string_view(temp).substr(1));
     } else if (std::string_view fraction = decimalfraction(temp, target); !fraction.empty()) {
-        compiledecimal(temp, fraction, target);
+        compiledecimal(c, temp, fraction, target);
     } else if (isnumeric(temp, false)) {
-        compileinteger(temp);
+        compileinteger(c, temp);
     } else if (temp[0] == '"') {
         temp.erase(0, 1);
         if (!temp.empty()) temp.pop_back();
-        addcode(PUSHCONST);
-        addcode(STRING);
-        compilestring(temp);
+        c.out.add(PUSHCONST);
+        c.out.add(STRING);
+        c.out.addstring(temp);
     } else if (getof == 0) {
-        addnamed(pointer == 1 ? PTRLOCAL : LOADLOCAL, temp);
+        addnamed(c, pointer == 1 ? PTRLOCAL : LOADLOCAL, temp);
     } else if (getof == 1) {
-        addnamed(pointer == 1 ? PTRGLOBAL : LOADGLOBAL, temp);
+        addnamed(c, pointer == 1 ? PTRGLOBAL : LOADGLOBAL, temp);
     } else {
-        addnamed(pointer == 1 ? PTRATTR : LOADATTR, temp);
+        addnamed(c, pointer == 1 ? PTRATTR : LOADATTR, temp);
     }
 }
 
@@ -118,10 +116,10 @@ std::string_view decimalfraction(const std::string& temp, const scantext& target
     return isdigits(fraction) ? fraction : std::string_view{};
 }
 
-void addnamed(byte opcode, std::string_view name) {
-    addcode(opcode);
-    addcode(STRING);
-    compilestring(name);
+void addnamed(compilation& c, byte opcode, std::string_view name) {
+    c.out.add(opcode);
+    c.out.add(STRING);
+    c.out.addstring(name);
 }
 
 bool inlist(const std::vector<std::string>& x, std::string_view element) {
@@ -133,9 +131,9 @@ bool isnumeric(const std::string& target, bool allowfloat) {
                        [&](char c) { return (c >= '0' && c <= '9') || c == '-' || (allowfloat && c == '.'); });
 }
 
-void handleget(std::string_view text, int pointer) {
+void handleget(compilation& c, std::string_view text, int pointer) {
     if (text.empty()) return;
-    addcode(SAVESCOPE);
+    c.out.add(SAVESCOPE);
     scantext target(text);
     int getof = 0;
     if (dropprefix(target, 'G')) getof = 1;
@@ -145,54 +143,54 @@ void handleget(std::string_view text, int pointer) {
 
     if (dropprefix(target, '(')) {
         // A parenthesised expression is the head; the path after its ")" applies to its value.
-        handleexpr(seekstring(target, {")"}, GIM, 0, false));
+        handleexpr(c, seekstring(target, {")"}, GIM, 0, false));
         dropprefix(target, ')');
     } else {
         // A list's "[" stays out of its text: a long list is not copied once more to put it back.
         bool islist = dropprefix(target, '[');
         std::string temp = seekstring(target, pathdelimiters, GIM, 0, false);
         if (islist) {
-            compilelist(temp);
+            compilelist(c, temp);
         } else {
-            if (temp.empty()) error("Missing operand before: " + std::string(target.rest()));
-            compilehead(std::move(temp), target, getof, pointer);
+            if (temp.empty()) fail("Missing operand before: " + std::string(target.rest()));
+            compilehead(c, std::move(temp), target, getof, pointer);
         }
     }
 
     int wentin = 0;
     while (!target.empty() && inlist(pathdelimiters, std::string(1, target.front()))) {
         if (target.startswith('.')) {
-            target.replace(gointo(target.rest(), wentin, {}));
-            addnamed(pointer == 1 ? PTRATTR : LOADATTR, seekstring(target, pathdelimiters, GIM, 0, false));
+            target.replace(gointo(c, target.rest(), wentin, {}));
+            addnamed(c, pointer == 1 ? PTRATTR : LOADATTR, seekstring(target, pathdelimiters, GIM, 0, false));
         }
         if (dropprefix(target, '(')) {
             piecelist args = getargs(target, ",", {")"});
             dropprefix(target, ')');
-            addcode(RESTORESCOPE);
-            callfunc(args);
-            addcode(SAVESCOPE);
+            c.out.add(RESTORESCOPE);
+            callfunc(c, args);
+            c.out.add(SAVESCOPE);
         }
         if (dropprefix(target, '[')) {
-            addcode(ENTERTOP);
-            addnamed(LOADATTR, "get");
+            c.out.add(ENTERTOP);
+            addnamed(c, LOADATTR, "get");
             piecelist index;
             index.add(seekstring(target, {"]"}, GIM, 0, false));
-            addcode(RESTORESCOPE);
-            callfunc(index);
+            c.out.add(RESTORESCOPE);
+            callfunc(c, index);
             target.drop(1);
-            addcode(SAVESCOPE);
-            addcode(LEAVE);
+            c.out.add(SAVESCOPE);
+            c.out.add(LEAVE);
         }
     }
-    for (int i = 0; i < wentin; ++i) addcode(LEAVE);
-    if (createcopy) addcode(PUSHCOPY);
+    for (int i = 0; i < wentin; ++i) c.out.add(LEAVE);
+    if (createcopy) c.out.add(PUSHCOPY);
 }
 
-void handlesingleeval(std::string_view target, const std::string& op) {
+void handlesingleeval(compilation& c, std::string_view target, const std::string& op) {
     if (op != "not") {
-        addcode(STASH);
-        handleget(target, 0);
-        addcode(UNSTASH);
+        c.out.add(STASH);
+        handleget(c, target, 0);
+        c.out.add(UNSTASH);
     }
     static const std::vector<std::pair<std::string, std::vector<byte>>> instructions = {
         {"+", {ADD}},          {"-", {SUB}},          {"*", {MUL}},     {"/", {DIV}},
@@ -201,7 +199,7 @@ void handlesingleeval(std::string_view target, const std::string& op) {
         {"or", {OR}},          {"xor", {XOR}},
     };
     for (const auto& [text, bytes] : instructions) {
-        if (text == op) addcode(bytes);
+        if (text == op) c.out.add(bytes);
     }
 }
 
@@ -214,9 +212,9 @@ std::string readoperator(scantext& expression) {
     return *word;
 }
 
-void handleexpr(std::string_view text) {
-    nestinglevel level(expressiondepth, expressionlimit);
-    if (text.empty()) error("handleexpr: expression empty!");
+void handleexpr(compilation& c, std::string_view text) {
+    nestinglevel level(c.expressiondepth, expressionlimit);
+    if (text.empty()) fail("handleexpr: expression empty!");
     scantext expression(text);
     if (expression.startswith('(')) {
         leadinggroup group = splitleadinggroup(text);
@@ -228,9 +226,9 @@ void handleexpr(std::string_view text) {
         std::string current = seekstring(expression, operators, GIM, 0, true);
         if (current.empty()) break;
         if (op.empty()) {
-            handleget(current, 0);
+            handleget(c, current, 0);
         } else {
-            handlesingleeval(current, op);
+            handlesingleeval(c, current, op);
         }
         if (op == "not") continue;
         op = readoperator(expression);

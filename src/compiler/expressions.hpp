@@ -8,7 +8,7 @@
 #include "compiler/rawapi.hpp"
 
 // Emits an instruction whose operand is a name: the opcode, the STRING tag, the name and a 0 byte.
-void addnamed(byte opcode, std::string_view name);
+void addnamed(compilation& c, byte opcode, std::string_view name);
 
 // True when some entry of x equals element.
 bool inlist(const std::vector<std::string>& x, std::string_view element);
@@ -22,10 +22,10 @@ std::string_view decimalfraction(const std::string& temp, const scantext& target
 
 // Emits code that pushes one operand: a literal or a name with its prefixes, then its path of
 // member accesses, calls and indexes. With pointer 1 a pointer to the variable is pushed instead.
-void handleget(std::string_view target, int pointer);
+void handleget(compilation& c, std::string_view target, int pointer);
 
 // Emits one operator step: the right operand `target`, then the instruction for `op`.
-void handlesingleeval(std::string_view target, const std::string& op);
+void handlesingleeval(compilation& c, std::string_view target, const std::string& op);
 
 // An expression text that begins with "(" cut after its first group: the text inside the group, as
 // the scanner reads it (escapes translated), and the text after the group's ")" as written.
@@ -45,4 +45,4 @@ bool continuesgroup(std::string_view after);
 // The operator at the front of what is left of an expression after an operand, consumed.
 std::string readoperator(scantext& expression);
 
-void handleexpr(std::string_view expression);
+void handleexpr(compilation& c, std::string_view expression);

@@ -1,6 +1,5 @@
 #include "compiler/parser.hpp"
 
-#include <iostream>
 #include <sstream>
 
 #include "compiler/compileerror.hpp"
@@ -27,13 +26,14 @@ std::string unclosedmessage(char opener) {
 
 }  // namespace
 
-statementsplitter::statementsplitter(std::string_view target, textorigin origin, bool quiet)
-    : target(target), origin(origin), quiet(quiet), segmentstart(nowhere) {}
+statementsplitter::statementsplitter(std::string_view target, textorigin origin,
+                                     std::vector<placedcomplaint>* complaints, std::string_view filetext)
+    : target(target), origin(origin), complaints(complaints), filetext(filetext), segmentstart(nowhere) {}
 
 void statementsplitter::failat(int status, const std::string& usual, const std::string& message,
                                std::size_t where) const {
     linecounter lines(target, origin);
-    splitterfailure(status, usual, message, lines.at(where));
+    throw splitfailure{status, usual, message, lines.at(where), columnof(filetext, target.data() + where)};
 }
 
 int statementsplitter::sum() const {
@@ -107,7 +107,10 @@ bool statementsplitter::next(const segmentsink& each) {
             } else if (TS == '\'') {
                 string2marker -= 1;
             } else if (TS == ']') {
-                if (listmarker <= 0 && !quiet) std::cerr << "PARSER FAILURE" << std::endl;
+                if (listmarker <= 0 && complaints) {
+                    linecounter lines(target, origin);
+                    complaints->push_back({lines.at(at), columnof(filetext, target.data() + at)});
+                }
                 listmarker -= 1;
             }
         }
@@ -142,27 +145,35 @@ bool statementsplitter::next(const segmentsink& each) {
     return true;
 }
 
-void checksplit(std::string_view target, textorigin origin) {
-    statementsplitter splitter(target, origin, false);
+void checksplit(std::string_view target, textorigin origin, std::vector<placedcomplaint>& complaints,
+                std::string_view filetext) {
+    statementsplitter splitter(target, origin, &complaints, filetext);
     segmentsink ignore = [](std::string_view, std::size_t) {};
     bool more = true;
     while (more) more = splitter.next(ignore);
 }
 
-std::vector<std::vector<std::string>> parse(std::string_view target, textorigin origin, segmentstarts* starts) {
-    std::vector<std::vector<std::string>> out;
+wholesplit splitwhole(std::string_view target) {
+    wholesplit out;
     std::vector<std::string> statement;
     std::vector<std::size_t> statementstarts;
-    statementsplitter splitter(target, origin, false);
+    std::vector<placedcomplaint> complaints;
+    statementsplitter splitter(target, {}, &complaints);
     segmentsink collect = [&](std::string_view segment, std::size_t start) {
         statement.emplace_back(segment);
         statementstarts.push_back(start);
     };
-    while (splitter.next(collect)) {
-        out.push_back(std::move(statement));
-        statement.clear();
-        if (starts) starts->push_back(std::move(statementstarts));
-        statementstarts.clear();
+    try {
+        while (splitter.next(collect)) {
+            out.statements.push_back(std::move(statement));
+            statement.clear();
+            out.starts.push_back(std::move(statementstarts));
+            statementstarts.clear();
+        }
+    } catch (const splitfailure& failure) {
+        // A block that does not split has no statements.
+        out = {failure.status, failure.message, 0, {}, {}};
     }
+    out.complaints = complaints.size();
     return out;
 }

@@ -4,7 +4,7 @@
 
 #include "common/opcodes.hpp"
 #include "compiler/expressions.hpp"
-#include "compiler/packer.hpp"
+#include "compiler/compileerror.hpp"
 #include "compiler/tables.hpp"
 
 using namespace bytecode;
@@ -151,22 +151,22 @@ piecelist getargs(scantext& target, const std::string& seperator, const std::vec
             if (target.startswith(' ')) target.drop(1);
             continue;
         }
-        if (!ends.empty()) error("getargs: no endings, no comma, ends not empty; seekstring failure or malformed args.");
+        if (!ends.empty()) fail("getargs: no endings, no comma, ends not empty; seekstring failure or malformed args.");
         return result;
     }
 }
 
-void callfunc(const piecelist& arguments) {
-    addcode(STASH);
-    for (std::string_view argument : arguments) handleexpr(argument);
-    addcode(UNSTASH);
-    addcode(CALL);
-    addcode(INT);
-    compileint(static_cast<int>(arguments.size()));
+void callfunc(compilation& c, const piecelist& arguments) {
+    c.out.add(STASH);
+    for (std::string_view argument : arguments) handleexpr(c, argument);
+    c.out.add(UNSTASH);
+    c.out.add(CALL);
+    c.out.add(INT);
+    c.out.addint(static_cast<int>(arguments.size()));
 }
 
-std::string gointo(std::string_view target, int& wentin, std::vector<std::string> enders) {
-    addcode(ENTERTOP);
+std::string gointo(compilation& c, std::string_view target, int& wentin, std::vector<std::string> enders) {
+    c.out.add(ENTERTOP);
     wentin += 1;
     std::string dotted;
     if (!checkstrings(target, ".")) {
@@ -180,9 +180,9 @@ std::string gointo(std::string_view target, int& wentin, std::vector<std::string
         path.drop(1);
         component = seekstring(path, enders, GIM, 0, false);
         if (!path.startswith('.')) break;
-        addcode(ENTERATTR);
-        addcode(STRING);
-        compilestring(component);
+        c.out.add(ENTERATTR);
+        c.out.add(STRING);
+        c.out.addstring(component);
         wentin += 1;
     }
     return component;

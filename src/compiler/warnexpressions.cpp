@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "common/process.hpp"
+#include "compiler/compileerror.hpp"
 #include "compiler/expressions.hpp"
 #include "compiler/nesting.hpp"
 #include "compiler/rawapi.hpp"
@@ -316,7 +316,7 @@ bool compilescleanly(const warnstate& state, const std::string& text) {
         checkexpression(scratch, {text, 0});
     } catch (const walkstopped&) {
         return false;
-    } catch (const processended&) {
+    } catch (const compileerror&) {
         return false;
     }
     return scratch.found.empty();

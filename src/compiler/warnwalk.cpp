@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "common/sourcetext.hpp"
 #include "compiler/expressions.hpp"
 #include "compiler/nesting.hpp"
 #include "compiler/rawapi.hpp"
@@ -109,7 +108,6 @@ void walkformblock(warnstate& state, const tokens& statement, std::size_t at, in
 
 void walkmodule(warnstate& state, const token& name) {
     std::string filename = name.text + ".VKEX";
-    auto builtin = builtinmodules.find(filename);
     if (filename == "strings.VKEX") {
         state.report(name.offset,
                      "the functions of the strings module stop the run with a machine error: its own "
@@ -117,11 +115,10 @@ void walkmodule(warnstate& state, const token& name) {
                      "get(i) instead");
     }
     if (!state.walkedmodules.insert(filename).second) return;
-    bool isbuiltin = builtin != builtinmodules.end();
-    sourceread module = isbuiltin ? sourceread{builtin->second} : readsource(filename);
+    moduletext module = (*state.modules)(filename);
     // A module that cannot be read is a compile error: the compiler reports it.
     if (module.failure != 0) throw walkstopped{};
-    const warnfile& file = state.files.emplace_back(filename, std::move(module.text), isbuiltin);
+    const warnfile& file = state.files.emplace_back(filename, std::move(module.text), module.builtin);
     const warnfile* importer = state.file;
     walkfile(state, file);
     state.file = importer;

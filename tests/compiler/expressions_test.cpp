@@ -9,11 +9,11 @@ namespace {
 
 // The code of one expression statement.
 bytes expr(const std::string& source) {
-    return capturecompile([&] { handleexpr(source); }).code;
+    return emittedby([&](compilation& c) { handleexpr(c, source); }).code;
 }
 
 std::string exprerror(const std::string& source) {
-    return errormessage(capturecompile([&] { handleexpr(source); }));
+    return errormessage(emittedby([&](compilation& c) { handleexpr(c, source); }));
 }
 
 const bytes SS = {SAVESCOPE};

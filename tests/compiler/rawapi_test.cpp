@@ -93,32 +93,32 @@ TEST(Scanner, SplitsArgumentLists) {
     EXPECT_EQ(argsof("g(1, 2), 3)", {")"}).pieces, (strings{"g(1, 2)", "3"}));
     EXPECT_EQ(argsof("a b", {}).pieces, (strings{"a b"}));
     EXPECT_EQ(argsof("a,  b)", {")"}).pieces, (strings{"a", " b"}));
-    EXPECT_EQ(errormessage(capturecompile([] { argsof("a, b", {")"}); })),
+    EXPECT_EQ(errormessage(emittedby([](compilation&) { argsof("a, b", {")"}); })),
               "getargs: no endings, no comma, ends not empty; seekstring failure or malformed args.");
 }
 
-bytes emittedby(const std::function<void()>& work) { return capturecompile(work).code; }
+bytes emitted(const std::function<void(compilation&)>& work) { return emittedby(work).code; }
 
 TEST(CallEmission, GointoWalksThePath) {
     int wentin = 0;
     std::string last;
-    EXPECT_EQ(emittedby([&] { last = gointo(".b.c.d(x)", wentin, {}); }),
+    EXPECT_EQ(emitted([&](compilation& c) { last = gointo(c, ".b.c.d(x)", wentin, {}); }),
               B(ENTERTOP, ENTERATTR, STRING) + str("b") + B(ENTERATTR, STRING) + str("c"));
     EXPECT_EQ(last, "d(x)");
     EXPECT_EQ(wentin, 3);
 
     wentin = 0;
-    EXPECT_EQ(emittedby([&] { last = gointo("b", wentin, {}); }), B(ENTERTOP));
+    EXPECT_EQ(emitted([&](compilation& c) { last = gointo(c, "b", wentin, {}); }), B(ENTERTOP));
     EXPECT_EQ(last, "b");
     EXPECT_EQ(wentin, 1);
 
     wentin = 0;
-    EXPECT_EQ(emittedby([&] { last = gointo(".f(a.b).c", wentin, {}); }),
+    EXPECT_EQ(emitted([&](compilation& c) { last = gointo(c, ".f(a.b).c", wentin, {}); }),
               B(ENTERTOP, ENTERATTR, STRING) + str("f(a.b)"));
     EXPECT_EQ(last, "c");
 
     wentin = 0;
-    EXPECT_EQ(emittedby([&] { last = gointo(".a..b", wentin, {}); }),
+    EXPECT_EQ(emitted([&](compilation& c) { last = gointo(c, ".a..b", wentin, {}); }),
               B(ENTERTOP, ENTERATTR, STRING) + str("a") + B(ENTERATTR, STRING) + str(""));
     EXPECT_EQ(last, "b");
     EXPECT_EQ(wentin, 3);
@@ -132,8 +132,8 @@ TEST(CallEmission, CallfuncStashesTheCallee) {
     piecelist arguments;
     arguments.add("1");
     arguments.add("x + 2");
-    EXPECT_EQ(emittedby([&] { callfunc(arguments); }), B(STASH) + one + xplus2 + B(UNSTASH, CALL, INT) + i32(2));
-    EXPECT_EQ(emittedby([] { callfunc({}); }), B(STASH, UNSTASH, CALL, INT) + i32(0));
+    EXPECT_EQ(emitted([&](compilation& c) { callfunc(c, arguments); }), B(STASH) + one + xplus2 + B(UNSTASH, CALL, INT) + i32(2));
+    EXPECT_EQ(emitted([](compilation& c) { callfunc(c, {}); }), B(STASH, UNSTASH, CALL, INT) + i32(0));
 }
 
 }  // namespace
