@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         runsettings settings = sandboxsettings(quiet);
         settings.positions = &compiled.positions;
-        runprogram(compiled.bytes, settings);
+        runwithprogress(compiled.bytes, settings);
     });
     return 0;
 }

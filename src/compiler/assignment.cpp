@@ -3,7 +3,7 @@
 #include "common/opcodes.hpp"
 #include "compiler/expressions.hpp"
 #include "compiler/compileerror.hpp"
-#include "compiler/rawapi.hpp"
+#include "compiler/scanner.hpp"
 #include "compiler/tables.hpp"
 
 using namespace bytecode;
@@ -27,14 +27,14 @@ void callmethod(compilation& c, const std::string& name, int count) {
 
 }  // namespace
 
-void handleset(compilation& c, std::string_view text) {
+void emitstore(compilation& c, std::string_view text) {
     if (text.empty()) fail("handleset: name empty!");
     c.out.add(SAVESCOPE);
     scantext target(text);
     int getof = 0;
     if (dropprefix(target, 'G')) getof = 1;
     if (dropprefix(target, '@')) getof = 2;
-    std::string temp = seekstring(target, pathdelimiters, GIM, 0, false);
+    std::string temp = seekstring(target, pathdelimiters, groupingpairs, 0, false);
     // A fresh object in the variable: the "set" below fills it, so earlier holders of the old value
     // keep it.
     if (target.empty()) {
@@ -48,8 +48,8 @@ void handleset(compilation& c, std::string_view text) {
     if (startspath(target)) callmethod(c, "get", 0);
     while (startspath(target)) {
         if (target.startswith('.')) {
-            target.replace(gointo(c, target.rest(), wentin, {}));
-            temp = seekstring(target, pathdelimiters, GIM, 0, false);
+            target.replace(emitpathwalk(c, target.rest(), wentin, {}));
+            temp = seekstring(target, pathdelimiters, groupingpairs, 0, false);
             if (target.empty()) {
                 c.out.add(PUSHCONST);
                 c.out.add(CLASS);
@@ -61,18 +61,18 @@ void handleset(compilation& c, std::string_view text) {
             piecelist args = getargs(target, ",", {")"});
             dropprefix(target, ')');
             c.out.add(RESTORESCOPE);
-            callfunc(c, args);
+            emitcall(c, args);
             c.out.add(SAVESCOPE);
             c.out.add(PTRTOP);
         }
         if (dropprefix(target, '[')) {
-            temp = seekstring(target, {"]"}, GIM, 0, false);
+            temp = seekstring(target, {"]"}, groupingpairs, 0, false);
             target.drop(1);
             addnamed(c, PTRATTR, target.empty() ? "set" : "get");
             piecelist args;
             if (!temp.empty()) args.add(temp);
             c.out.add(RESTORESCOPE);
-            callfunc(c, args);
+            emitcall(c, args);
             c.out.add(SAVESCOPE);
             if (!target.empty()) c.out.add(PTRTOP);
         }

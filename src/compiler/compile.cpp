@@ -7,7 +7,7 @@
 #include "common/sourcetext.hpp"
 #include "compiler/compilation.hpp"
 #include "compiler/compileerror.hpp"
-#include "compiler/compiler.hpp"
+#include "compiler/statements.hpp"
 #include "compiler/tables.hpp"
 #include "compiler/warnings.hpp"
 

@@ -7,7 +7,7 @@
 #include "common/opcodes.hpp"
 #include "compiler/nesting.hpp"
 #include "compiler/compileerror.hpp"
-#include "compiler/rawapi.hpp"
+#include "compiler/scanner.hpp"
 #include "compiler/tables.hpp"
 
 using namespace bytecode;
@@ -59,7 +59,7 @@ void compiledecimal(compilation& c, const std::string& temp, std::string_view fr
 void compilelist(compilation& c, std::string_view elements) {
     scantext rest(elements);
     piecelist items = getargs(rest, ",", {"]"});
-    for (std::string_view item : items) handleexpr(c, item);
+    for (std::string_view item : items) emitexpression(c, item);
     c.out.add(PUSHCONST);
     c.out.add(LIST);
     for (std::size_t i = 0; i < items.size(); ++i) c.out.add(STACK);
@@ -93,7 +93,7 @@ void compilehead(compilation& c, std::string temp, scantext& target, int getof, 
 leadinggroup splitleadinggroup(std::string_view text) {
     scantext group(text);
     group.drop(1);
-    std::string inside = seekstring(group, {")"}, GIM, 0, false);
+    std::string inside = seekstring(group, {")"}, groupingpairs, 0, false);
     group.drop(1);
     return {std::move(inside), group.rest()};
 }
@@ -131,7 +131,7 @@ bool isnumeric(const std::string& target, bool allowfloat) {
                        [&](char c) { return (c >= '0' && c <= '9') || c == '-' || (allowfloat && c == '.'); });
 }
 
-void handleget(compilation& c, std::string_view text, int pointer) {
+void emitoperand(compilation& c, std::string_view text, int pointer) {
     if (text.empty()) return;
     c.out.add(SAVESCOPE);
     scantext target(text);
@@ -143,12 +143,12 @@ void handleget(compilation& c, std::string_view text, int pointer) {
 
     if (dropprefix(target, '(')) {
         // A parenthesised expression is the head; the path after its ")" applies to its value.
-        handleexpr(c, seekstring(target, {")"}, GIM, 0, false));
+        emitexpression(c, seekstring(target, {")"}, groupingpairs, 0, false));
         dropprefix(target, ')');
     } else {
         // A list's "[" stays out of its text: a long list is not copied once more to put it back.
         bool islist = dropprefix(target, '[');
-        std::string temp = seekstring(target, pathdelimiters, GIM, 0, false);
+        std::string temp = seekstring(target, pathdelimiters, groupingpairs, 0, false);
         if (islist) {
             compilelist(c, temp);
         } else {
@@ -160,23 +160,23 @@ void handleget(compilation& c, std::string_view text, int pointer) {
     int wentin = 0;
     while (!target.empty() && inlist(pathdelimiters, std::string(1, target.front()))) {
         if (target.startswith('.')) {
-            target.replace(gointo(c, target.rest(), wentin, {}));
-            addnamed(c, pointer == 1 ? PTRATTR : LOADATTR, seekstring(target, pathdelimiters, GIM, 0, false));
+            target.replace(emitpathwalk(c, target.rest(), wentin, {}));
+            addnamed(c, pointer == 1 ? PTRATTR : LOADATTR, seekstring(target, pathdelimiters, groupingpairs, 0, false));
         }
         if (dropprefix(target, '(')) {
             piecelist args = getargs(target, ",", {")"});
             dropprefix(target, ')');
             c.out.add(RESTORESCOPE);
-            callfunc(c, args);
+            emitcall(c, args);
             c.out.add(SAVESCOPE);
         }
         if (dropprefix(target, '[')) {
             c.out.add(ENTERTOP);
             addnamed(c, LOADATTR, "get");
             piecelist index;
-            index.add(seekstring(target, {"]"}, GIM, 0, false));
+            index.add(seekstring(target, {"]"}, groupingpairs, 0, false));
             c.out.add(RESTORESCOPE);
-            callfunc(c, index);
+            emitcall(c, index);
             target.drop(1);
             c.out.add(SAVESCOPE);
             c.out.add(LEAVE);
@@ -186,10 +186,10 @@ void handleget(compilation& c, std::string_view text, int pointer) {
     if (createcopy) c.out.add(PUSHCOPY);
 }
 
-void handlesingleeval(compilation& c, std::string_view target, const std::string& op) {
+void emitoperatorstep(compilation& c, std::string_view target, const std::string& op) {
     if (op != "not") {
         c.out.add(STASH);
-        handleget(c, target, 0);
+        emitoperand(c, target, 0);
         c.out.add(UNSTASH);
     }
     static const std::vector<std::pair<std::string, std::vector<byte>>> instructions = {
@@ -207,12 +207,12 @@ std::string readoperator(scantext& expression) {
     // The operand scan stops in front of a word operator only where it stood between blanks.
     auto word = std::find_if(wordoperators.begin(), wordoperators.end(),
                              [&](const std::string& w) { return checkstrings(expression.rest(), w); });
-    if (word == wordoperators.end()) return seekstring(expression, operators, GIM, 1, true);
+    if (word == wordoperators.end()) return seekstring(expression, operators, groupingpairs, 1, true);
     expression.drop(word->size());
     return *word;
 }
 
-void handleexpr(compilation& c, std::string_view text) {
+void emitexpression(compilation& c, std::string_view text) {
     nestinglevel level(c.expressiondepth, expressionlimit);
     if (text.empty()) fail("handleexpr: expression empty!");
     scantext expression(text);
@@ -223,14 +223,46 @@ void handleexpr(compilation& c, std::string_view text) {
 
     std::string op;
     while (true) {
-        std::string current = seekstring(expression, operators, GIM, 0, true);
+        std::string current = seekstring(expression, operators, groupingpairs, 0, true);
         if (current.empty()) break;
         if (op.empty()) {
-            handleget(c, current, 0);
+            emitoperand(c, current, 0);
         } else {
-            handlesingleeval(c, current, op);
+            emitoperatorstep(c, current, op);
         }
         if (op == "not") continue;
         op = readoperator(expression);
     }
+}
+
+void emitcall(compilation& c, const piecelist& arguments) {
+    c.out.add(STASH);
+    for (std::string_view argument : arguments) emitexpression(c, argument);
+    c.out.add(UNSTASH);
+    c.out.add(CALL);
+    c.out.add(INT);
+    c.out.addint(static_cast<int>(arguments.size()));
+}
+
+std::string emitpathwalk(compilation& c, std::string_view target, int& wentin, std::vector<std::string> enders) {
+    c.out.add(ENTERTOP);
+    wentin += 1;
+    std::string dotted;
+    if (!checkstrings(target, ".")) {
+        dotted = "." + std::string(target);
+        target = dotted;
+    }
+    enders.push_back(".");
+    scantext path(target);
+    std::string component;
+    while (path.startswith('.')) {
+        path.drop(1);
+        component = seekstring(path, enders, groupingpairs, 0, false);
+        if (!path.startswith('.')) break;
+        c.out.add(ENTERATTR);
+        c.out.add(STRING);
+        c.out.addstring(component);
+        wentin += 1;
+    }
+    return component;
 }

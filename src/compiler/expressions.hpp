@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "common/bytes.hpp"
-#include "compiler/rawapi.hpp"
+#include "compiler/compilation.hpp"
+#include "compiler/piecelist.hpp"
+#include "compiler/scanner.hpp"
 
 // Emits an instruction whose operand is a name: the opcode, the STRING tag, the name and a 0 byte.
 void addnamed(compilation& c, byte opcode, std::string_view name);
@@ -22,10 +24,10 @@ std::string_view decimalfraction(const std::string& temp, const scantext& target
 
 // Emits code that pushes one operand: a literal or a name with its prefixes, then its path of
 // member accesses, calls and indexes. With pointer 1 a pointer to the variable is pushed instead.
-void handleget(compilation& c, std::string_view target, int pointer);
+void emitoperand(compilation& c, std::string_view target, int pointer);
 
 // Emits one operator step: the right operand `target`, then the instruction for `op`.
-void handlesingleeval(compilation& c, std::string_view target, const std::string& op);
+void emitoperatorstep(compilation& c, std::string_view target, const std::string& op);
 
 // An expression text that begins with "(" cut after its first group: the text inside the group, as
 // the scanner reads it (escapes translated), and the text after the group's ")" as written.
@@ -41,8 +43,15 @@ leadinggroup splitleadinggroup(std::string_view text);
 // otherwise the group is the whole expression and `after` is dropped.
 bool continuesgroup(std::string_view after);
 
-// Emits code that pushes the value of an operator chain, combined strictly from left to right.
 // The operator at the front of what is left of an expression after an operand, consumed.
 std::string readoperator(scantext& expression);
 
-void handleexpr(compilation& c, std::string_view expression);
+// Emits code that pushes the value of an operator chain, combined strictly from left to right.
+void emitexpression(compilation& c, std::string_view expression);
+
+// Emits the call of the value on top of the data stack with the given argument expressions.
+void emitcall(compilation& c, const piecelist& arguments);
+
+// Emits the walk into the object on top of the data stack along the dotted path `target`, counting
+// each object entered in `wentin`, and returns the last component with whatever follows it.
+std::string emitpathwalk(compilation& c, std::string_view target, int& wentin, std::vector<std::string> enders);

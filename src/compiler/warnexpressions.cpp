@@ -5,7 +5,7 @@
 #include "compiler/compileerror.hpp"
 #include "compiler/expressions.hpp"
 #include "compiler/nesting.hpp"
-#include "compiler/rawapi.hpp"
+#include "compiler/scanner.hpp"
 #include "compiler/tables.hpp"
 #include "compiler/warntext.hpp"
 
@@ -47,7 +47,7 @@ std::string walkpath(warnstate& state, const std::string& operand, const std::st
     std::string component;
     while (rest.startswith('.')) {
         rest.drop(1);
-        component = seekstring(rest, {"."}, GIM, 0, false);
+        component = seekstring(rest, {"."}, groupingpairs, 0, false);
         if (!rest.startswith('.')) break;
         entered += 1;
         noteblank(state, "an attribute named", component, where);
@@ -155,11 +155,11 @@ void walkoperand(warnstate& state, const std::string& text, const place& where) 
 
     std::string head;
     if (dropprefix(target, '(')) {
-        walkexpr(state, seekstring(target, {")"}, GIM, 0, false), where);
+        walkexpr(state, seekstring(target, {")"}, groupingpairs, 0, false), where);
         dropprefix(target, ')');
     } else {
         bool readd = dropprefix(target, '[');
-        head = seekstring(target, pathdelimiters, GIM, 0, false);
+        head = seekstring(target, pathdelimiters, groupingpairs, 0, false);
         if (readd) head = "[" + head;
         if (head.empty()) throw walkstopped{};
         walkhead(state, head, target, from, where);
@@ -170,7 +170,7 @@ void walkoperand(warnstate& state, const std::string& text, const place& where) 
     while (!target.empty() && inlist(pathdelimiters, std::string(1, target.front()))) {
         if (target.startswith('.')) {
             target.replace(walkpath(state, text, std::string(target.rest()), where, entered));
-            noteblank(state, "an attribute named", seekstring(target, pathdelimiters, GIM, 0, false), where);
+            noteblank(state, "an attribute named", seekstring(target, pathdelimiters, groupingpairs, 0, false), where);
             direct = false;
         }
         if (dropprefix(target, '(')) {
@@ -181,7 +181,7 @@ void walkoperand(warnstate& state, const std::string& text, const place& where) 
             for (std::string_view arg : args) walkexpr(state, std::string(arg), where);
         }
         if (dropprefix(target, '[')) {
-            walkexpr(state, seekstring(target, {"]"}, GIM, 0, false), where);
+            walkexpr(state, seekstring(target, {"]"}, groupingpairs, 0, false), where);
             target.drop(1);
         }
         direct = false;
@@ -207,7 +207,7 @@ void walkexpr(warnstate& state, const std::string& text, const place& where) {
 
     std::string op;
     while (true) {
-        std::string current = seekstring(expression, operators, GIM, 0, true);
+        std::string current = seekstring(expression, operators, groupingpairs, 0, true);
         if (current.empty()) break;
         if (op != "not") walkoperand(state, current, where);
         if (op == "not") continue;
@@ -275,7 +275,7 @@ void checktarget(warnstate& state, const token& target, const std::string& value
     lookup from = lookup::local;
     if (dropprefix(text, 'G')) from = lookup::global;
     if (dropprefix(text, '@')) from = lookup::attribute;
-    std::string head = seekstring(text, pathdelimiters, GIM, 0, false);
+    std::string head = seekstring(text, pathdelimiters, groupingpairs, 0, false);
     if (!text.empty()) {
         if (from != lookup::attribute) state.read(head, from == lookup::global, target.offset);
     } else if (from == lookup::local || (from == lookup::attribute && state.entered > 0)) {
@@ -290,7 +290,7 @@ void checktarget(warnstate& state, const token& target, const std::string& value
     while (text.startswith('.') || text.startswith('[') || text.startswith('(')) {
         if (text.startswith('.')) {
             text.replace(walkpath(state, target.text, std::string(text.rest()), where, entered));
-            std::string name = seekstring(text, pathdelimiters, GIM, 0, false);
+            std::string name = seekstring(text, pathdelimiters, groupingpairs, 0, false);
             if (text.empty() && rootmember && entered == 0) state.plainassigned.insert(name);
         }
         if (dropprefix(text, '(')) {
@@ -299,7 +299,7 @@ void checktarget(warnstate& state, const token& target, const std::string& value
             for (std::string_view arg : args) walkexpr(state, std::string(arg), where);
         }
         if (dropprefix(text, '[')) {
-            std::string index = seekstring(text, {"]"}, GIM, 0, false);
+            std::string index = seekstring(text, {"]"}, groupingpairs, 0, false);
             text.drop(1);
             indexed = true;
             if (!index.empty()) walkexpr(state, index, where);

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "compiler/parser.hpp"
+#include "compiler/splitter.hpp"
 #include "compiler/warntext.hpp"
 
 namespace {

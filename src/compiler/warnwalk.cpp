@@ -6,7 +6,7 @@
 
 #include "compiler/expressions.hpp"
 #include "compiler/nesting.hpp"
-#include "compiler/rawapi.hpp"
+#include "compiler/scanner.hpp"
 #include "compiler/tables.hpp"
 #include "compiler/warnexpressions.hpp"
 #include "compiler/warnsplit.hpp"
@@ -38,7 +38,7 @@ std::string condition(const warnstate& state, const std::vector<std::string>& pi
     bool grouped = group.startswith('(');
     if (grouped) {
         group.drop(1);
-        seekstring(group, {")"}, GIM, 0, false);
+        seekstring(group, {")"}, groupingpairs, 0, false);
         grouped = group.rest() == ")";
     }
     return grouped ? value : "(" + value + ")";
@@ -142,7 +142,7 @@ void walkkeyword(warnstate& state, const tokens& statement, int mode) {
     } else if (keyword == "def") {
         needs(statement, 2);
         scantext unpreppedname(statement[1].text);
-        std::string name = seekstring(unpreppedname, {"("}, GIM, 0, false);
+        std::string name = seekstring(unpreppedname, {"("}, groupingpairs, 0, false);
         if (unpreppedname.empty()) throw walkstopped{};
         needs(statement, 3);
         if (mode == 1) name = "@" + name;
@@ -204,7 +204,7 @@ tokens withblanks(const tokens& statement, const std::string& keyword) {
     std::string rest = statement[0].text.substr(keyword.size());
     scantext group(rest);
     group.drop(1);
-    seekstring(group, {")"}, GIM, 0, false);
+    seekstring(group, {")"}, groupingpairs, 0, false);
     std::size_t end = std::min(group.pos + 1, rest.size());
     tokens out = {{keyword, 0}, {rest.substr(0, end), 0}};
     if (end < rest.size()) out.push_back({rest.substr(end), 0});

@@ -82,5 +82,5 @@ int runvesk(int argc, const char* const* argv) {
     settings.positions = &compiled.positions;
     settings.maxsteps = chosen.maxsteps;
     settings.maxmemory = chosen.maxmemory;
-    return runprogram(compiled.bytes, settings);
+    return runwithprogress(compiled.bytes, settings);
 }

@@ -1,4 +1,4 @@
-#include "compiler/compiler.hpp"
+#include "compiler/statements.hpp"
 
 #include <cerrno>
 #include <cstring>
@@ -9,8 +9,8 @@
 #include "compiler/compileerror.hpp"
 #include "compiler/expressions.hpp"
 #include "compiler/nesting.hpp"
-#include "compiler/parser.hpp"
-#include "compiler/rawapi.hpp"
+#include "compiler/splitter.hpp"
+#include "compiler/scanner.hpp"
 #include "compiler/tables.hpp"
 
 using namespace bytecode;
@@ -61,7 +61,7 @@ void compilemodule(compilation& c, const std::string& name) {
 void compiledef(compilation& c, const tokens& rest, const places& where, int mode) {
     incomplete(rest, 1, "def");
     scantext unpreppedname(rest[0]);
-    std::string name = seekstring(unpreppedname, {"("}, GIM, 0, false);
+    std::string name = seekstring(unpreppedname, {"("}, groupingpairs, 0, false);
     if (unpreppedname.empty()) fail("Incomplete def statement.");
     incomplete(rest, 2, "def");
     if (mode == 1) name = "@" + name;
@@ -77,13 +77,13 @@ void compiledef(compilation& c, const tokens& rest, const places& where, int mod
     }
     compileblock(c, rest[1], 0, where[1]);
     c.out.closebody();
-    handleset(c, name);
+    emitstore(c, name);
 }
 
 void compilekeyword(compilation& c, std::string_view statement, const tokens& rest, const places& where, int mode) {
     if (statement == "if") {
         incomplete(rest, 2, statement);
-        handleexpr(c, rest[0]);
+        emitexpression(c, rest[0]);
         openbody(c, IF);
         compileblock(c, rest[1], 0, where[1]);
         c.out.closebody();
@@ -93,12 +93,12 @@ void compilekeyword(compilation& c, std::string_view statement, const tokens& re
         c.out.add(INT);
         c.out.addint(1);
         openbody(c, WHILE);
-        handleexpr(c, rest[0]);
+        emitexpression(c, rest[0]);
         compileblock(c, rest[1], 0, where[1]);
         c.out.closebody();
     } else if (statement == "for") {
         incomplete(rest, 4, statement);
-        handleexpr(c, rest[0]);
+        emitexpression(c, rest[0]);
         openbody(c, FOR);
         addnamed(c, LOADLOCAL, "ELEMENT");
         addnamed(c, STORELOCAL, rest[2]);
@@ -111,10 +111,10 @@ void compilekeyword(compilation& c, std::string_view statement, const tokens& re
         c.out.add(std::vector<byte>{PUSHCONST, CLASS, DUP, ENTERTOP});
         compileblock(c, rest[1], 1, where[1]);
         c.out.add(LEAVE);
-        handleset(c, rest[0]);
+        emitstore(c, rest[0]);
     } else if (statement == "$@") {
         incomplete(rest, 2, statement);
-        handleexpr(c, rest[0]);
+        emitexpression(c, rest[0]);
         c.out.add(ENTERTOP);
         compileblock(c, rest[1], 0, where[1]);
         c.out.add(LEAVE);
@@ -122,7 +122,7 @@ void compilekeyword(compilation& c, std::string_view statement, const tokens& re
         incomplete(rest, 1, statement);
         compilemodule(c, std::string(rest[0]));
     } else if (statement == "return") {
-        if (!rest.empty() && !rest[0].empty()) handleexpr(c, rest[0]);
+        if (!rest.empty() && !rest[0].empty()) emitexpression(c, rest[0]);
         c.out.add(RETURN);
     }
 }
@@ -137,14 +137,14 @@ void compilestatement(compilation& c, const tokens& statementtokens, places& whe
 
     if (rest.size() == 2 && rest[0] == "=") {
         if (mode == 1) fail(classonly);
-        handleexpr(c, rest[1]);
-        handleset(c, statement);
+        emitexpression(c, rest[1]);
+        emitstore(c, statement);
     } else if (inlist(statements, statement)) {
         if (mode == 1 && statement != "def") fail(classonly);
         compilekeyword(c, statement, rest, where, mode);
     } else {
         if (mode == 1) fail(classonly);
-        handleexpr(c, statement);
+        emitexpression(c, statement);
     }
 }
 

@@ -1,4 +1,4 @@
-#include "compiler/parser.hpp"
+#include "compiler/splitter.hpp"
 
 #include "compilerun.hpp"
 

@@ -6,7 +6,6 @@
 #include <string_view>
 #include <vector>
 
-#include "compiler/compilation.hpp"
 #include "compiler/piecelist.hpp"
 
 // Source text is never tokenised: the compiler cuts pieces off the front of a text with seekstring.
@@ -65,10 +64,3 @@ std::string seekstring(scantext& target, const std::vector<std::string>& blackli
 // Splits a comma-separated list up to one of `ends`, which stays at the front of `target`. Empty
 // pieces are dropped.
 piecelist getargs(scantext& target, const std::string& seperator, const std::vector<std::string>& ends);
-
-// Emits the call of the value on top of the data stack with the given argument expressions.
-void callfunc(compilation& c, const piecelist& arguments);
-
-// Emits the walk into the object on top of the data stack along the dotted path `target`, counting
-// each object entered in `wentin`, and returns the last component with whatever follows it.
-std::string gointo(compilation& c, std::string_view target, int& wentin, std::vector<std::string> enders);

@@ -51,7 +51,9 @@ private:
     int expressionmarker = 0;
     int string1marker = 0;
     int string2marker = 0;
-    int igntotout = 0;
+    // Openers met while already inside a grouping, each withdrawn again by a later character.
+    int withdrawals = 0;
+    // At the start of a line, where blanks and tabs are skipped.
     bool ignspace = false;
 };
 
