@@ -5,6 +5,7 @@
 #include "compiler/compileerror.hpp"
 #include "compiler/scanner.hpp"
 #include "compiler/tables.hpp"
+#include "compiler/walk.hpp"
 
 using namespace bytecode;
 
@@ -25,6 +26,39 @@ void callmethod(compilation& c, const std::string& name, int count) {
     c.out.add(LEAVE);
 }
 
+// A target's path as it is emitted: pointers down to the last piece, which gets a fresh object when it
+// is a member and is stored through "set" when it is an element.
+struct targetpath : pathlistener {
+    explicit targetpath(compilation& c) : c(c) {}
+    std::string members(std::string_view path) override { return emitpathwalk(c, path, wentin); }
+    void attribute(const std::string& name, bool last) override {
+        if (last) {
+            c.out.add(PUSHCONST);
+            c.out.add(CLASS);
+            addnamed(c, STOREATTR, name);
+        }
+        addnamed(c, PTRATTR, name);
+    }
+    void call(const piecelist& arguments, bool) override {
+        c.out.add(RESTORESCOPE);
+        emitcall(c, arguments);
+        c.out.add(SAVESCOPE);
+        c.out.add(PTRTOP);
+    }
+    void index(const std::string& text, bool last) override {
+        addnamed(c, PTRATTR, last ? "set" : "get");
+        piecelist arguments;
+        if (!text.empty()) arguments.add(text);
+        c.out.add(RESTORESCOPE);
+        emitcall(c, arguments);
+        c.out.add(SAVESCOPE);
+        if (!last) c.out.add(PTRTOP);
+    }
+
+    compilation& c;
+    int wentin = 0;
+};
+
 }  // namespace
 
 void emitstore(compilation& c, std::string_view text) {
@@ -44,39 +78,9 @@ void emitstore(compilation& c, std::string_view text) {
     }
     addnamed(c, getof == 0 ? PTRLOCAL : getof == 1 ? PTRGLOBAL : PTRATTR, temp);
 
-    int wentin = 0;
     if (startspath(target)) callmethod(c, "get", 0);
-    while (startspath(target)) {
-        if (target.startswith('.')) {
-            target.replace(emitpathwalk(c, target.rest(), wentin, {}));
-            temp = seekstring(target, pathdelimiters, groupingpairs, 0, false);
-            if (target.empty()) {
-                c.out.add(PUSHCONST);
-                c.out.add(CLASS);
-                addnamed(c, STOREATTR, temp);
-            }
-            addnamed(c, PTRATTR, temp);
-        }
-        if (dropprefix(target, '(')) {
-            piecelist args = getargs(target, ",", {")"});
-            dropprefix(target, ')');
-            c.out.add(RESTORESCOPE);
-            emitcall(c, args);
-            c.out.add(SAVESCOPE);
-            c.out.add(PTRTOP);
-        }
-        if (dropprefix(target, '[')) {
-            temp = seekstring(target, {"]"}, groupingpairs, 0, false);
-            target.drop(1);
-            addnamed(c, PTRATTR, target.empty() ? "set" : "get");
-            piecelist args;
-            if (!temp.empty()) args.add(temp);
-            c.out.add(RESTORESCOPE);
-            emitcall(c, args);
-            c.out.add(SAVESCOPE);
-            if (!target.empty()) c.out.add(PTRTOP);
-        }
-    }
-    for (int i = 0; i < wentin; ++i) c.out.add(LEAVE);
+    targetpath path(c);
+    walkpath(target, path);
+    for (int i = 0; i < path.wentin; ++i) c.out.add(LEAVE);
     callmethod(c, "set", 1);
 }

@@ -9,6 +9,7 @@
 #include "compiler/compileerror.hpp"
 #include "compiler/scanner.hpp"
 #include "compiler/tables.hpp"
+#include "compiler/walk.hpp"
 
 using namespace bytecode;
 
@@ -88,26 +89,48 @@ void compilehead(compilation& c, std::string temp, scantext& target, int getof, 
     }
 }
 
+// An operand's path as it is emitted: each member access, call and index applies to the value before
+// it, a call and an index outside the scope that the path entered.
+struct operandpath : pathlistener {
+    operandpath(compilation& c, int pointer) : c(c), pointer(pointer) {}
+    std::string members(std::string_view path) override { return emitpathwalk(c, path, wentin); }
+    void attribute(const std::string& name, bool) override { addnamed(c, pointer == 1 ? PTRATTR : LOADATTR, name); }
+    void call(const piecelist& arguments, bool) override {
+        c.out.add(RESTORESCOPE);
+        emitcall(c, arguments);
+        c.out.add(SAVESCOPE);
+    }
+    void index(const std::string& text, bool) override {
+        c.out.add(ENTERTOP);
+        addnamed(c, LOADATTR, "get");
+        piecelist index;
+        index.add(text);
+        c.out.add(RESTORESCOPE);
+        emitcall(c, index);
+        c.out.add(SAVESCOPE);
+        c.out.add(LEAVE);
+    }
+
+    compilation& c;
+    int pointer;
+    int wentin = 0;
+};
+
+// The first operand pushed, each one after it combined with the value so far.
+struct operatorchain : chainlistener {
+    explicit operatorchain(compilation& c) : c(c) {}
+    void operand(const std::string& text, const std::string& op) override {
+        if (op.empty()) {
+            emitoperand(c, text, 0);
+        } else {
+            emitoperatorstep(c, text, op);
+        }
+    }
+
+    compilation& c;
+};
+
 }  // namespace
-
-leadinggroup splitleadinggroup(std::string_view text) {
-    scantext group(text);
-    group.drop(1);
-    std::string inside = seekstring(group, {")"}, groupingpairs, 0, false);
-    group.drop(1);
-    return {std::move(inside), group.rest()};
-}
-
-bool continuesgroup(std::string_view after) {
-    if (after.empty()) return false;
-    if (!isblankortab(after[0])) return true;
-    std::size_t word = after.find_first_not_of(" \t");
-    if (word == std::string_view::npos) return false;
-    after.remove_prefix(word);
-    return std::any_of(wordoperators.begin(), wordoperators.end(), [&](const std::string& w) {
-        return after.size() > w.size() && after.starts_with(w) && isblankortab(after[w.size()]);
-    });
-}
 
 std::string_view decimalfraction(const std::string& temp, const scantext& target) {
     if (!isdigits(temp) || !target.startswith('.')) return {};
@@ -157,32 +180,9 @@ void emitoperand(compilation& c, std::string_view text, int pointer) {
         }
     }
 
-    int wentin = 0;
-    while (!target.empty() && inlist(pathdelimiters, std::string(1, target.front()))) {
-        if (target.startswith('.')) {
-            target.replace(emitpathwalk(c, target.rest(), wentin, {}));
-            addnamed(c, pointer == 1 ? PTRATTR : LOADATTR, seekstring(target, pathdelimiters, groupingpairs, 0, false));
-        }
-        if (dropprefix(target, '(')) {
-            piecelist args = getargs(target, ",", {")"});
-            dropprefix(target, ')');
-            c.out.add(RESTORESCOPE);
-            emitcall(c, args);
-            c.out.add(SAVESCOPE);
-        }
-        if (dropprefix(target, '[')) {
-            c.out.add(ENTERTOP);
-            addnamed(c, LOADATTR, "get");
-            piecelist index;
-            index.add(seekstring(target, {"]"}, groupingpairs, 0, false));
-            c.out.add(RESTORESCOPE);
-            emitcall(c, index);
-            target.drop(1);
-            c.out.add(SAVESCOPE);
-            c.out.add(LEAVE);
-        }
-    }
-    for (int i = 0; i < wentin; ++i) c.out.add(LEAVE);
+    operandpath path(c, pointer);
+    walkpath(target, path);
+    for (int i = 0; i < path.wentin; ++i) c.out.add(LEAVE);
     if (createcopy) c.out.add(PUSHCOPY);
 }
 
@@ -203,36 +203,11 @@ void emitoperatorstep(compilation& c, std::string_view target, const std::string
     }
 }
 
-std::string readoperator(scantext& expression) {
-    // The operand scan stops in front of a word operator only where it stood between blanks.
-    auto word = std::find_if(wordoperators.begin(), wordoperators.end(),
-                             [&](const std::string& w) { return checkstrings(expression.rest(), w); });
-    if (word == wordoperators.end()) return seekstring(expression, operators, groupingpairs, 1, true);
-    expression.drop(word->size());
-    return *word;
-}
-
 void emitexpression(compilation& c, std::string_view text) {
     nestinglevel level(c.expressiondepth, expressionlimit);
     if (text.empty()) fail("handleexpr: expression empty!");
-    scantext expression(text);
-    if (expression.startswith('(')) {
-        leadinggroup group = splitleadinggroup(text);
-        if (!continuesgroup(group.after)) expression.replace(std::move(group.inside));
-    }
-
-    std::string op;
-    while (true) {
-        std::string current = seekstring(expression, operators, groupingpairs, 0, true);
-        if (current.empty()) break;
-        if (op.empty()) {
-            emitoperand(c, current, 0);
-        } else {
-            emitoperatorstep(c, current, op);
-        }
-        if (op == "not") continue;
-        op = readoperator(expression);
-    }
+    operatorchain chain(c);
+    walkchain(text, chain);
 }
 
 void emitcall(compilation& c, const piecelist& arguments) {
@@ -244,25 +219,13 @@ void emitcall(compilation& c, const piecelist& arguments) {
     c.out.addint(static_cast<int>(arguments.size()));
 }
 
-std::string emitpathwalk(compilation& c, std::string_view target, int& wentin, std::vector<std::string> enders) {
+std::string emitpathwalk(compilation& c, std::string_view path, int& wentin) {
     c.out.add(ENTERTOP);
     wentin += 1;
-    std::string dotted;
-    if (!checkstrings(target, ".")) {
-        dotted = "." + std::string(target);
-        target = dotted;
-    }
-    enders.push_back(".");
-    scantext path(target);
-    std::string component;
-    while (path.startswith('.')) {
-        path.drop(1);
-        component = seekstring(path, enders, groupingpairs, 0, false);
-        if (!path.startswith('.')) break;
+    return walkmembers(path, [&](const std::string& member) {
         c.out.add(ENTERATTR);
         c.out.add(STRING);
-        c.out.addstring(component);
+        c.out.addstring(member);
         wentin += 1;
-    }
-    return component;
+    });
 }

@@ -29,29 +29,12 @@ void emitoperand(compilation& c, std::string_view target, int pointer);
 // Emits one operator step: the right operand `target`, then the instruction for `op`.
 void emitoperatorstep(compilation& c, std::string_view target, const std::string& op);
 
-// An expression text that begins with "(" cut after its first group: the text inside the group, as
-// the scanner reads it (escapes translated), and the text after the group's ")" as written.
-struct leadinggroup {
-    std::string inside;
-    std::string_view after;  // a piece of the text given
-};
-leadinggroup splitleadinggroup(std::string_view text);
-
-// True when `after`, the text after an expression's leading group, goes on from the group: it starts
-// right at the ")" ("(a)+b", "(l).size()"), or it is a word operator with blanks or tabs around it
-// ("(a) or (b)"). The whole text is then an operator chain whose first operand is the group;
-// otherwise the group is the whole expression and `after` is dropped.
-bool continuesgroup(std::string_view after);
-
-// The operator at the front of what is left of an expression after an operand, consumed.
-std::string readoperator(scantext& expression);
-
 // Emits code that pushes the value of an operator chain, combined strictly from left to right.
 void emitexpression(compilation& c, std::string_view expression);
 
 // Emits the call of the value on top of the data stack with the given argument expressions.
 void emitcall(compilation& c, const piecelist& arguments);
 
-// Emits the walk into the object on top of the data stack along the dotted path `target`, counting
-// each object entered in `wentin`, and returns the last component with whatever follows it.
-std::string emitpathwalk(compilation& c, std::string_view target, int& wentin, std::vector<std::string> enders);
+// Emits the walk into the object on top of the data stack along the dotted path `path` (from its
+// "."), counting each object entered in `wentin`, and returns the last member with whatever follows it.
+std::string emitpathwalk(compilation& c, std::string_view path, int& wentin);

@@ -7,6 +7,7 @@
 #include "compiler/nesting.hpp"
 #include "compiler/scanner.hpp"
 #include "compiler/tables.hpp"
+#include "compiler/walk.hpp"
 #include "compiler/warntext.hpp"
 
 namespace {
@@ -41,17 +42,12 @@ void reportdroppedgroup(warnstate& state, const std::string& text, std::string_v
 
 // The components of a member path before the last one are entered as attributes by their whole text.
 // Returns the last component with whatever follows it.
-std::string walkpath(warnstate& state, const std::string& operand, const std::string& path, const place& where,
-                     int& entered) {
-    scantext rest(path);
-    std::string component;
-    while (rest.startswith('.')) {
-        rest.drop(1);
-        component = seekstring(rest, {"."}, groupingpairs, 0, false);
-        if (!rest.startswith('.')) break;
+std::string entermembers(warnstate& state, const std::string& operand, std::string_view path, const place& where,
+                         int& entered) {
+    return walkmembers(path, [&](const std::string& component) {
         entered += 1;
         noteblank(state, "an attribute named", component, where);
-        if (component.find_first_of("([") == std::string::npos) continue;
+        if (component.find_first_of("([") == std::string::npos) return;
         std::string message = quoted(operand) + " fails when it runs: inside a member path " + quoted(component) +
                               " is looked up as one attribute name, call and all";
         std::size_t end = operand.find("." + component + ".");
@@ -60,8 +56,7 @@ std::string walkpath(warnstate& state, const std::string& operand, const std::st
                        " in a variable and go on from there";
         }
         state.report(pieceoffset(where, component), std::move(message));
-    }
-    return component;
+    });
 }
 
 bool isnumbertext(std::string_view text) {
@@ -144,6 +139,36 @@ void walkhead(warnstate& state, const std::string& temp, scantext& target, looku
     }
 }
 
+// What an operand's path does: blanks in its attribute names, print given a number, the names setattr
+// stores; every argument and index is an expression of its own.
+struct operandpathchecks : pathlistener {
+    operandpathchecks(warnstate& state, const std::string& text, const place& where, const std::string& head,
+                      bool direct)
+        : state(state), text(text), where(where), head(head), direct(direct) {}
+    std::string members(std::string_view path) override { return entermembers(state, text, path, where, entered); }
+    void attribute(const std::string& name, bool) override {
+        noteblank(state, "an attribute named", name, where);
+        direct = false;
+    }
+    void call(const piecelist& arguments, bool) override {
+        if (direct && head == "print") checkprint(state, arguments, where);
+        if (direct && head == "setattr") notesetattr(state, arguments);
+        for (std::string_view argument : arguments) walkexpr(state, std::string(argument), where);
+        direct = false;
+    }
+    void index(const std::string& index, bool) override {
+        walkexpr(state, index, where);
+        direct = false;
+    }
+
+    warnstate& state;
+    const std::string& text;
+    const place& where;
+    const std::string& head;
+    bool direct;  // a call straight after a plain name calls that name
+    int entered = 0;
+};
+
 void walkoperand(warnstate& state, const std::string& text, const place& where) {
     if (text.empty()) return;
     scantext target(text);
@@ -165,27 +190,8 @@ void walkoperand(warnstate& state, const std::string& text, const place& where) 
         walkhead(state, head, target, from, where);
     }
 
-    bool direct = from == lookup::local;  // a call straight after a plain name calls that name
-    int entered = 0;
-    while (!target.empty() && inlist(pathdelimiters, std::string(1, target.front()))) {
-        if (target.startswith('.')) {
-            target.replace(walkpath(state, text, std::string(target.rest()), where, entered));
-            noteblank(state, "an attribute named", seekstring(target, pathdelimiters, groupingpairs, 0, false), where);
-            direct = false;
-        }
-        if (dropprefix(target, '(')) {
-            piecelist args = getargs(target, ",", {")"});
-            dropprefix(target, ')');
-            if (direct && head == "print") checkprint(state, args, where);
-            if (direct && head == "setattr") notesetattr(state, args);
-            for (std::string_view arg : args) walkexpr(state, std::string(arg), where);
-        }
-        if (dropprefix(target, '[')) {
-            walkexpr(state, seekstring(target, {"]"}, groupingpairs, 0, false), where);
-            target.drop(1);
-        }
-        direct = false;
-    }
+    operandpathchecks path{state, text, where, head, from == lookup::local};
+    walkpath(target, path);
     std::string_view rest = target.rest();
     if (onlyblanks(rest)) return;
     std::string kept = text.substr(0, text.size() - std::min(rest.size(), text.size()));
@@ -193,26 +199,27 @@ void walkoperand(warnstate& state, const std::string& text, const place& where) 
                                                quoted(rest) + ", is dropped");
 }
 
+// What an expression does: a group whose trailing text is dropped; every operand but those after a
+// "not", which the compiler does not read.
+struct chainchecks : chainlistener {
+    chainchecks(warnstate& state, const std::string& text, const place& where) : state(state), text(text), where(where) {}
+    void droppedafter(std::string_view after) override {
+        if (!onlyblanks(after)) reportdroppedgroup(state, text, after, where);
+    }
+    void operand(const std::string& current, const std::string& op) override {
+        if (op != "not") walkoperand(state, current, where);
+    }
+
+    warnstate& state;
+    const std::string& text;
+    const place& where;
+};
+
 void walkexpr(warnstate& state, const std::string& text, const place& where) {
     nestinglevel level(state.expressiondepth, expressionlimit);
     if (text.empty()) throw walkstopped{};
-    scantext expression(text);
-    if (expression.startswith('(')) {
-        leadinggroup group = splitleadinggroup(text);
-        if (!continuesgroup(group.after)) {
-            if (!onlyblanks(group.after)) reportdroppedgroup(state, text, group.after, where);
-            expression.replace(std::move(group.inside));
-        }
-    }
-
-    std::string op;
-    while (true) {
-        std::string current = seekstring(expression, operators, groupingpairs, 0, true);
-        if (current.empty()) break;
-        if (op != "not") walkoperand(state, current, where);
-        if (op == "not") continue;
-        op = readoperator(expression);
-    }
+    chainchecks chain{state, text, where};
+    walkchain(text, chain);
 }
 
 void reportblanks(warnstate& state, const token& expression) {
@@ -258,6 +265,33 @@ void reportelementassignment(warnstate& state, const token& target, const std::s
     state.report(target.offset, std::move(message));
 }
 
+// What a target's path does: a member stored on the program root is a name assigned; every argument
+// and index is an expression of its own; an index makes it an element assignment.
+struct targetpathchecks : pathlistener {
+    targetpathchecks(warnstate& state, const token& target, const place& where, bool rootmember)
+        : state(state), target(target), where(where), rootmember(rootmember) {}
+    std::string members(std::string_view path) override {
+        return entermembers(state, target.text, path, where, entered);
+    }
+    void attribute(const std::string& name, bool last) override {
+        if (last && rootmember && entered == 0) state.plainassigned.insert(name);
+    }
+    void call(const piecelist& arguments, bool) override {
+        for (std::string_view argument : arguments) walkexpr(state, std::string(argument), where);
+    }
+    void index(const std::string& index, bool) override {
+        indexed = true;
+        if (!index.empty()) walkexpr(state, index, where);
+    }
+
+    warnstate& state;
+    const token& target;
+    const place& where;
+    bool rootmember;
+    int entered = 0;
+    bool indexed = false;
+};
+
 }  // namespace
 
 void checkexpression(warnstate& state, const token& expression) {
@@ -285,27 +319,9 @@ void checktarget(warnstate& state, const token& target, const std::string& value
     }
 
     bool rootmember = from == lookup::global && head == "progroot";
-    bool indexed = false;
-    int entered = 0;
-    while (text.startswith('.') || text.startswith('[') || text.startswith('(')) {
-        if (text.startswith('.')) {
-            text.replace(walkpath(state, target.text, std::string(text.rest()), where, entered));
-            std::string name = seekstring(text, pathdelimiters, groupingpairs, 0, false);
-            if (text.empty() && rootmember && entered == 0) state.plainassigned.insert(name);
-        }
-        if (dropprefix(text, '(')) {
-            piecelist args = getargs(text, ",", {")"});
-            dropprefix(text, ')');
-            for (std::string_view arg : args) walkexpr(state, std::string(arg), where);
-        }
-        if (dropprefix(text, '[')) {
-            std::string index = seekstring(text, {"]"}, groupingpairs, 0, false);
-            text.drop(1);
-            indexed = true;
-            if (!index.empty()) walkexpr(state, index, where);
-        }
-    }
-    if (indexed) reportelementassignment(state, target, value);
+    targetpathchecks path{state, target, where, rootmember};
+    walkpath(text, path);
+    if (path.indexed) reportelementassignment(state, target, value);
 }
 
 bool compilescleanly(const warnstate& state, const std::string& text) {

@@ -169,32 +169,32 @@ TEST(ExpressionDecisions, WordOperators) {
 
 bytes emitted(const std::function<void(compilation&)>& work) { return emittedby(work).code; }
 
-TEST(CallEmission, GointoWalksThePath) {
+TEST(CallEmission, PathWalksEnterEveryMemberButTheLast) {
     int wentin = 0;
     std::string last;
-    EXPECT_EQ(emitted([&](compilation& c) { last = emitpathwalk(c, ".b.c.d(x)", wentin, {}); }),
+    EXPECT_EQ(emitted([&](compilation& c) { last = emitpathwalk(c, ".b.c.d(x)", wentin); }),
               B(ENTERTOP, ENTERATTR, STRING) + str("b") + B(ENTERATTR, STRING) + str("c"));
     EXPECT_EQ(last, "d(x)");
     EXPECT_EQ(wentin, 3);
 
     wentin = 0;
-    EXPECT_EQ(emitted([&](compilation& c) { last = emitpathwalk(c, "b", wentin, {}); }), B(ENTERTOP));
+    EXPECT_EQ(emitted([&](compilation& c) { last = emitpathwalk(c, ".b", wentin); }), B(ENTERTOP));
     EXPECT_EQ(last, "b");
     EXPECT_EQ(wentin, 1);
 
     wentin = 0;
-    EXPECT_EQ(emitted([&](compilation& c) { last = emitpathwalk(c, ".f(a.b).c", wentin, {}); }),
+    EXPECT_EQ(emitted([&](compilation& c) { last = emitpathwalk(c, ".f(a.b).c", wentin); }),
               B(ENTERTOP, ENTERATTR, STRING) + str("f(a.b)"));
     EXPECT_EQ(last, "c");
 
     wentin = 0;
-    EXPECT_EQ(emitted([&](compilation& c) { last = emitpathwalk(c, ".a..b", wentin, {}); }),
+    EXPECT_EQ(emitted([&](compilation& c) { last = emitpathwalk(c, ".a..b", wentin); }),
               B(ENTERTOP, ENTERATTR, STRING) + str("a") + B(ENTERATTR, STRING) + str(""));
     EXPECT_EQ(last, "b");
     EXPECT_EQ(wentin, 3);
 }
 
-TEST(CallEmission, CallfuncStashesTheCallee) {
+TEST(CallEmission, ACallStashesTheCallee) {
     bytes one = B(SAVESCOPE, PUSHCONST, INT) + i32(1);
     // Blanks stay in the operands: " 2" is a name.
     bytes xplus2 = B(SAVESCOPE, LOADLOCAL, STRING) + str("x ") + B(STASH, SAVESCOPE, LOADLOCAL, STRING) + str(" 2") +

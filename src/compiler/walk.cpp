@@ -1,0 +1,84 @@
+#include "compiler/walk.hpp"
+
+#include <algorithm>
+
+#include "compiler/tables.hpp"
+
+leadinggroup splitleadinggroup(std::string_view text) {
+    scantext group(text);
+    group.drop(1);
+    std::string inside = seekstring(group, {")"}, groupingpairs, 0, false);
+    group.drop(1);
+    return {std::move(inside), group.rest()};
+}
+
+bool continuesgroup(std::string_view after) {
+    if (after.empty()) return false;
+    if (!isblankortab(after[0])) return true;
+    std::size_t word = after.find_first_not_of(" \t");
+    if (word == std::string_view::npos) return false;
+    after.remove_prefix(word);
+    return std::any_of(wordoperators.begin(), wordoperators.end(), [&](const std::string& w) {
+        return after.size() > w.size() && after.starts_with(w) && isblankortab(after[w.size()]);
+    });
+}
+
+std::string readoperator(scantext& expression) {
+    // The operand scan stops in front of a word operator only where it stood between blanks.
+    auto word = std::find_if(wordoperators.begin(), wordoperators.end(),
+                             [&](const std::string& w) { return checkstrings(expression.rest(), w); });
+    if (word == wordoperators.end()) return seekstring(expression, operators, groupingpairs, 1, true);
+    expression.drop(word->size());
+    return *word;
+}
+
+void walkchain(std::string_view text, chainlistener& listener) {
+    scantext expression(text);
+    if (expression.startswith('(')) {
+        leadinggroup group = splitleadinggroup(text);
+        if (!continuesgroup(group.after)) {
+            listener.droppedafter(group.after);
+            expression.replace(std::move(group.inside));
+        }
+    }
+    std::string op;
+    while (true) {
+        std::string current = seekstring(expression, operators, groupingpairs, 0, true);
+        if (current.empty()) break;
+        listener.operand(current, op);
+        if (op == "not") continue;
+        op = readoperator(expression);
+    }
+}
+
+void walkpath(scantext& target, pathlistener& listener) {
+    while (target.startswith('.') || target.startswith('[') || target.startswith('(')) {
+        if (target.startswith('.')) {
+            target.replace(listener.members(target.rest()));
+            std::string name = seekstring(target, pathdelimiters, groupingpairs, 0, false);
+            listener.attribute(name, target.empty());
+        }
+        if (dropprefix(target, '(')) {
+            piecelist arguments = getargs(target, ",", {")"});
+            dropprefix(target, ')');
+            listener.call(arguments, target.empty());
+        }
+        if (dropprefix(target, '[')) {
+            std::string index = seekstring(target, {"]"}, groupingpairs, 0, false);
+            target.drop(1);
+            listener.index(index, target.empty());
+        }
+    }
+}
+
+std::string walkmembers(std::string_view path, const std::function<void(const std::string&)>& entered) {
+    scantext rest(path);
+    std::string component;
+    while (rest.startswith('.')) {
+        rest.drop(1);
+        component = seekstring(rest, {"."}, groupingpairs, 0, false);
+        if (!rest.startswith('.')) break;
+        entered(component);
+    }
+    return component;
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "compiler/piecelist.hpp"
+#include "compiler/scanner.hpp"
+
+// The one reading of expressions, operands and assignment targets: the emitter (expressions.cpp,
+// assignment.cpp) and the warnings (warnexpressions.cpp) are listeners of these walks, so that both
+// cut a text into the same pieces.
+
+// An expression text that begins with "(" cut after its first group: the text inside the group, as
+// the scanner reads it (escapes translated), and the text after the group's ")" as written.
+struct leadinggroup {
+    std::string inside;
+    std::string_view after;  // a piece of the text given
+};
+leadinggroup splitleadinggroup(std::string_view text);
+
+// True when `after`, the text after an expression's leading group, goes on from the group: it starts
+// right at the ")" ("(a)+b", "(l).size()"), or it is a word operator with blanks or tabs around it
+// ("(a) or (b)"). The whole text is then an operator chain whose first operand is the group;
+// otherwise the group is the whole expression and `after` is dropped.
+bool continuesgroup(std::string_view after);
+
+// The operator at the front of what is left of an expression after an operand, consumed.
+std::string readoperator(scantext& expression);
+
+// Hears an expression's pieces in text order.
+class chainlistener {
+public:
+    virtual ~chainlistener() = default;
+    // The expression is a leading group that the rest does not go on from: `after`, the text after
+    // the group's ")", is dropped and the group's inside is the expression.
+    virtual void droppedafter(std::string_view after) { (void)after; }
+    // One operand of the operator chain with the operator before it, empty for the first. No operator
+    // is read after a "not": every later operand comes with "not" too.
+    virtual void operand(const std::string& text, const std::string& op) = 0;
+};
+
+void walkchain(std::string_view text, chainlistener& listener);
+
+// Hears the path after an operand's head or a target's name: member accesses, calls and indexes. Each
+// piece is `last` when nothing of the path follows it.
+class pathlistener {
+public:
+    virtual ~pathlistener() = default;
+    // A member access: `path` is the text from its "."; returns the last member's name with whatever
+    // follows it, having entered every member before it (see walkmembers).
+    virtual std::string members(std::string_view path) = 0;
+    // The last member's name, read off what members() returned.
+    virtual void attribute(const std::string& name, bool last) = 0;
+    virtual void call(const piecelist& arguments, bool last) = 0;
+    virtual void index(const std::string& index, bool last) = 0;
+};
+
+// Reads the path at the front of `target` while one starts there.
+void walkpath(scantext& target, pathlistener& listener);
+
+// A dotted path ".a.b.c(x)": hands every member but the last to `entered` ("a", "b") and returns the
+// last with whatever follows it ("c(x)").
+std::string walkmembers(std::string_view path, const std::function<void(const std::string&)>& entered);
