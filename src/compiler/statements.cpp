@@ -12,6 +12,7 @@
 #include "compiler/splitter.hpp"
 #include "compiler/scanner.hpp"
 #include "compiler/tables.hpp"
+#include "compiler/walk.hpp"
 
 using namespace bytecode;
 
@@ -28,12 +29,6 @@ constexpr std::size_t decidingtokens = 5;
 using places = std::vector<textorigin>;
 
 void compileblock(compilation& c, std::string_view target, int mode, textorigin origin);
-
-const char* const classonly = "Only def allowed in class definition!";
-
-void incomplete(const tokens& rest, std::size_t needed, std::string_view keyword) {
-    if (rest.size() < needed) fail("Incomplete " + std::string(keyword) + " statement.");
-}
 
 void openbody(compilation& c, byte opcode) {
     c.out.add(opcode);
@@ -58,94 +53,82 @@ void compilemodule(compilation& c, const std::string& name) {
     compileblock(c, text, 0, origin);
 }
 
-void compiledef(compilation& c, const tokens& rest, const places& where, int mode) {
-    incomplete(rest, 1, "def");
-    scantext unpreppedname(rest[0]);
-    std::string name = seekstring(unpreppedname, {"("}, groupingpairs, 0, false);
-    if (unpreppedname.empty()) fail("Incomplete def statement.");
-    incomplete(rest, 2, "def");
-    if (mode == 1) name = "@" + name;
-    unpreppedname.drop(1);
-    piecelist args = getargs(unpreppedname, ",", {")"});
+// A statement as it is emitted; its blocks are compiled in place.
+struct statementemitter : statementlistener {
+    statementemitter(compilation& c, const tokens& statement, const places& where)
+        : c(c), statement(statement), where(where) {}
 
-    c.out.add(PUSHCONST);
-    c.out.add(CODE);
-    c.out.openbody();
-    for (std::size_t currentarg = 0; currentarg < args.size(); ++currentarg) {
-        addnamed(c, LOADLOCAL, "arg" + std::to_string(currentarg));
-        addnamed(c, STORELOCAL, args[currentarg]);
+    void assignment() override {
+        emitexpression(c, statement[2]);
+        emitstore(c, statement[0]);
     }
-    compileblock(c, rest[1], 0, where[1]);
-    c.out.closebody();
-    emitstore(c, name);
-}
-
-void compilekeyword(compilation& c, std::string_view statement, const tokens& rest, const places& where, int mode) {
-    if (statement == "if") {
-        incomplete(rest, 2, statement);
-        emitexpression(c, rest[0]);
+    void expression() override { emitexpression(c, statement[0]); }
+    void ifstatement() override {
+        emitexpression(c, statement[1]);
         openbody(c, IF);
-        compileblock(c, rest[1], 0, where[1]);
+        block(2, 0);
         c.out.closebody();
-    } else if (statement == "while") {
-        incomplete(rest, 2, statement);
+    }
+    void whilestatement() override {
         c.out.add(PUSHCONST);
         c.out.add(INT);
         c.out.addint(1);
         openbody(c, WHILE);
-        emitexpression(c, rest[0]);
-        compileblock(c, rest[1], 0, where[1]);
+        emitexpression(c, statement[1]);
+        block(2, 0);
         c.out.closebody();
-    } else if (statement == "for") {
-        incomplete(rest, 4, statement);
-        emitexpression(c, rest[0]);
+    }
+    void forstatement() override {
+        emitexpression(c, statement[1]);
         openbody(c, FOR);
         addnamed(c, LOADLOCAL, "ELEMENT");
-        addnamed(c, STORELOCAL, rest[2]);
-        compileblock(c, rest[3], 0, where[3]);
+        addnamed(c, STORELOCAL, statement[3]);
+        block(4, 0);
         c.out.closebody();
-    } else if (statement == "def") {
-        compiledef(c, rest, where, mode);
-    } else if (statement == "class") {
-        incomplete(rest, 2, statement);
+    }
+    void def(const std::string& name, const piecelist& parameters) override {
+        c.out.add(PUSHCONST);
+        c.out.add(CODE);
+        c.out.openbody();
+        for (std::size_t i = 0; i < parameters.size(); ++i) {
+            addnamed(c, LOADLOCAL, "arg" + std::to_string(i));
+            addnamed(c, STORELOCAL, parameters[i]);
+        }
+        block(2, 0);
+        c.out.closebody();
+        emitstore(c, name);
+    }
+    void classstatement() override {
         c.out.add(std::vector<byte>{PUSHCONST, CLASS, DUP, ENTERTOP});
-        compileblock(c, rest[1], 1, where[1]);
+        block(2, 1);
         c.out.add(LEAVE);
-        emitstore(c, rest[0]);
-    } else if (statement == "$@") {
-        incomplete(rest, 2, statement);
-        emitexpression(c, rest[0]);
+        emitstore(c, statement[1]);
+    }
+    void enter() override {
+        emitexpression(c, statement[1]);
         c.out.add(ENTERTOP);
-        compileblock(c, rest[1], 0, where[1]);
+        block(2, 0);
         c.out.add(LEAVE);
-    } else if (statement == "also") {
-        incomplete(rest, 1, statement);
-        compilemodule(c, std::string(rest[0]));
-    } else if (statement == "return") {
-        if (!rest.empty() && !rest[0].empty()) emitexpression(c, rest[0]);
+    }
+    void also() override { compilemodule(c, std::string(statement[1])); }
+    void returnstatement() override {
+        if (statement.size() > 1 && !statement[1].empty()) emitexpression(c, statement[1]);
         c.out.add(RETURN);
     }
-}
 
-void compilestatement(compilation& c, const tokens& statementtokens, places& where, int mode) {
-    if (statementtokens.empty()) return;
+    void block(std::size_t at, int mode) { compileblock(c, statement[at], mode, where[at]); }
+
+    compilation& c;
+    const tokens& statement;
+    const places& where;
+};
+
+void compilestatement(compilation& c, const tokens& statement, const places& where, int mode) {
+    if (statement.empty()) return;
     beginstatement(c.out, where.front());
-    c.statementtext = statementtokens.front().data();
-    std::string_view statement = statementtokens.front();
-    tokens rest(statementtokens.begin() + 1, statementtokens.end());
-    where.erase(where.begin());
-
-    if (rest.size() == 2 && rest[0] == "=") {
-        if (mode == 1) fail(classonly);
-        emitexpression(c, rest[1]);
-        emitstore(c, statement);
-    } else if (inlist(statements, statement)) {
-        if (mode == 1 && statement != "def") fail(classonly);
-        compilekeyword(c, statement, rest, where, mode);
-    } else {
-        if (mode == 1) fail(classonly);
-        emitexpression(c, statement);
-    }
+    c.statementtext = statement.front().data();
+    statementemitter emitter(c, statement, where);
+    walkstatement(statement, mode, emitter);
 }
 
 // A body and its statements are pieces of the text they stand in, read in place: nothing of a block is

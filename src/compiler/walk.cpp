@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "compiler/compileerror.hpp"
 #include "compiler/tables.hpp"
 
 leadinggroup splitleadinggroup(std::string_view text) {
@@ -81,4 +82,67 @@ std::string walkmembers(std::string_view path, const std::function<void(const st
         entered(component);
     }
     return component;
+}
+
+namespace {
+
+const char* const classonly = "Only def allowed in class definition!";
+
+void needs(const std::vector<std::string_view>& statement, std::size_t count) {
+    if (statement.size() < count) fail("Incomplete " + std::string(statement[0]) + " statement.");
+}
+
+void walkdef(const std::vector<std::string_view>& statement, int mode, statementlistener& listener) {
+    needs(statement, 2);
+    scantext unpreppedname(statement[1]);
+    std::string name = seekstring(unpreppedname, {"("}, groupingpairs, 0, false);
+    if (unpreppedname.empty()) fail("Incomplete def statement.");
+    needs(statement, 3);
+    if (mode == 1) name = "@" + name;
+    unpreppedname.drop(1);
+    listener.def(name, getargs(unpreppedname, ",", {")"}));
+}
+
+void walkkeyword(const std::vector<std::string_view>& statement, int mode, statementlistener& listener) {
+    std::string_view keyword = statement[0];
+    if (keyword == "if") {
+        needs(statement, 3);
+        listener.ifstatement();
+    } else if (keyword == "while") {
+        needs(statement, 3);
+        listener.whilestatement();
+    } else if (keyword == "for") {
+        needs(statement, 5);
+        listener.forstatement();
+    } else if (keyword == "def") {
+        walkdef(statement, mode, listener);
+    } else if (keyword == "class") {
+        needs(statement, 3);
+        listener.classstatement();
+    } else if (keyword == "$@") {
+        needs(statement, 3);
+        listener.enter();
+    } else if (keyword == "also") {
+        needs(statement, 2);
+        listener.also();
+    } else if (keyword == "return") {
+        listener.returnstatement();
+    }
+}
+
+}  // namespace
+
+void walkstatement(const std::vector<std::string_view>& statement, int mode, statementlistener& listener) {
+    if (statement.empty()) return;
+    std::string_view head = statement[0];
+    if (statement.size() == 3 && statement[1] == "=") {
+        if (mode == 1) fail(classonly);
+        listener.assignment();
+    } else if (std::find(statements.begin(), statements.end(), head) != statements.end()) {
+        if (mode == 1 && head != "def") fail(classonly);
+        walkkeyword(statement, mode, listener);
+    } else {
+        if (mode == 1) fail(classonly);
+        listener.expression();
+    }
 }

@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "compiler/piecelist.hpp"
 #include "compiler/scanner.hpp"
@@ -62,3 +63,25 @@ void walkpath(scantext& target, pathlistener& listener);
 // A dotted path ".a.b.c(x)": hands every member but the last to `entered` ("a", "b") and returns the
 // last with whatever follows it ("c(x)").
 std::string walkmembers(std::string_view path, const std::function<void(const std::string&)>& entered);
+
+// Hears what a statement is, once its tokens (without the empty, blank and tab segments) have been
+// found to have the form it needs. Token numbers count from the statement's first.
+class statementlistener {
+public:
+    virtual ~statementlistener() = default;
+    virtual void assignment() = 0;       // 0 = 2
+    virtual void expression() = 0;       // 0, and whatever follows it is not read
+    virtual void ifstatement() = 0;      // if 1 2
+    virtual void whilestatement() = 0;   // while 1 2
+    virtual void forstatement() = 0;     // for 1 as 3 4
+    // def 1 2: `name` is what token 1 names (an attribute in a class body), `parameters` its list.
+    virtual void def(const std::string& name, const piecelist& parameters) = 0;
+    virtual void classstatement() = 0;   // class 1 2
+    virtual void enter() = 0;            // $@ 1 2
+    virtual void also() = 0;             // also 1
+    virtual void returnstatement() = 0;  // return, or return 1
+};
+
+// Which statement `statement` is, in a block of `mode` (0: code, 1: a class body, where only def is
+// allowed). A statement that lacks tokens, or that a class body does not allow, is a compile error.
+void walkstatement(const std::vector<std::string_view>& statement, int mode, statementlistener& listener);
