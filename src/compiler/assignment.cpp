@@ -65,18 +65,16 @@ void emitstore(compilation& c, std::string_view text) {
     if (text.empty()) fail("handleset: name empty!");
     c.out.add(SAVESCOPE);
     scantext target(text);
-    int getof = 0;
-    if (dropprefix(target, 'G')) getof = 1;
-    if (dropprefix(target, '@')) getof = 2;
+    lookup from = readlookup(target);
     std::string temp = seekstring(target, pathdelimiters, groupingpairs, 0, false);
     // A fresh object in the variable: the "set" below fills it, so earlier holders of the old value
     // keep it.
     if (target.empty()) {
         c.out.add(PUSHCONST);
         c.out.add(CLASS);
-        addnamed(c, getof == 0 ? STORELOCAL : getof == 1 ? STOREGLOBAL : STOREATTR, temp);
+        addnamed(c, from == lookup::local ? STORELOCAL : from == lookup::global ? STOREGLOBAL : STOREATTR, temp);
     }
-    addnamed(c, getof == 0 ? PTRLOCAL : getof == 1 ? PTRGLOBAL : PTRATTR, temp);
+    addnamed(c, from == lookup::local ? PTRLOCAL : from == lookup::global ? PTRGLOBAL : PTRATTR, temp);
 
     if (startspath(target)) callmethod(c, "get", 0);
     targetpath path(c);

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "common/sourcemap.hpp"
-#include "compiler/compile.hpp"
+#include "compiler/request.hpp"
 #include "compiler/positions.hpp"
 #include "compiler/writer.hpp"
 

@@ -1,14 +1,10 @@
 #include "compiler/compile.hpp"
 
 #include <new>
-#include <sstream>
 
-#include "common/positionreport.hpp"
-#include "common/sourcetext.hpp"
 #include "compiler/compilation.hpp"
 #include "compiler/compileerror.hpp"
 #include "compiler/statements.hpp"
-#include "compiler/tables.hpp"
 #include "compiler/warnings.hpp"
 
 namespace {
@@ -47,28 +43,6 @@ void placecomplaints(const compilation& c, compileoutcome& result) {
 }
 
 }  // namespace
-
-moduletext builtinthenworkingdirectory(const std::string& filename) {
-    auto builtin = builtinmodules.find(filename);
-    if (builtin != builtinmodules.end()) return {builtin->second, 0, true};
-    sourceread module = readsource(filename);
-    return {std::move(module.text), module.failure, false};
-}
-
-std::string compilefailure::plainerror(std::string_view quip) const {
-    if (kind != failurekind::compileerror && kind != failurekind::outofmemory) return "";
-    return "COMPILER ERROR\n// " + std::string(quip) + "\nExperienced error during compilation:\n" + message + "\n";
-}
-
-std::string compilefailure::shorterror() const {
-    std::ostringstream out;
-    if (where.line == 0) {
-        reportwithoutplace(out, message);
-    } else {
-        reportatline(out, where.file, where.line, linetext, message);
-    }
-    return out.str();
-}
 
 compileoutcome compile(std::string source, const compilerequest& request) {
     compileoutcome result;

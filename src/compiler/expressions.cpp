@@ -15,10 +15,6 @@ using namespace bytecode;
 
 namespace {
 
-bool isdigits(std::string_view text) {
-    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
 // The value of a run of digits, capped just above the 32-bit range so that it cannot overflow.
 std::int64_t digitsvalue(std::string_view digits) {
     constexpr std::int64_t cap = std::int64_t{INT_MAX} + 2;
@@ -43,58 +39,55 @@ void compileinteger(compilation& c, const std::string& temp) {
 
 // The FLOAT operand holds the integer part and one digit after the point; both are taken from the
 // digits themselves, since a float cannot hold every 32-bit integer part.
-void compiledecimal(compilation& c, const std::string& temp, std::string_view fraction, scantext& target) {
+void compiledecimal(compilation& c, const std::string& temp, std::string_view fraction) {
     std::string literal = temp + "." + std::string(fraction);
     if (fraction.size() > 1) fail("Decimal literal has more than one digit after the point: " + literal);
     std::int64_t integerpart = digitsvalue(temp);
     if (integerpart > INT_MAX) fail("Decimal literal out of range: " + literal);
     int digit = fraction[0] - '0';
-    target.drop(1 + fraction.size());
     c.out.add(PUSHCONST);
     c.out.add(FLOAT);
     c.out.addint(static_cast<int>(integerpart));
     c.out.addint(digit);
 }
 
-// `elements`: the text after the list's "[".
-void compilelist(compilation& c, std::string_view elements) {
-    scantext rest(elements);
-    piecelist items = getargs(rest, ",", {"]"});
-    for (std::string_view item : items) emitexpression(c, item);
-    c.out.add(PUSHCONST);
-    c.out.add(LIST);
-    for (std::size_t i = 0; i < items.size(); ++i) c.out.add(STACK);
-    c.out.add(LISTEND);
-}
+// An operand as it is emitted: its head pushed, each member access, call and index applying to the
+// value before it, a call and an index outside the scope that the path entered. `pointer` pushes a
+// pointer to the variable instead of its value.
+struct operandemitter : operandlistener {
+    operandemitter(compilation& c, lookup from, bool pointer) : c(c), from(from), pointer(pointer) {}
 
-void compilehead(compilation& c, std::string temp, scantext& target, int getof, int pointer) {
-    if (temp[0] == '[') {
-        compilelist(c, std::string_view(temp).substr(1));
-    } else if (std::string_view fraction = decimalfraction(temp, target); !fraction.empty()) {
-        compiledecimal(c, temp, fraction, target);
-    } else if (isnumeric(temp, false)) {
-        compileinteger(c, temp);
-    } else if (temp[0] == '"') {
-        temp.erase(0, 1);
-        if (!temp.empty()) temp.pop_back();
+    void group(const std::string& inside) override { emitexpression(c, inside); }
+    void list(const piecelist& items) override {
+        for (std::string_view item : items) emitexpression(c, item);
+        c.out.add(PUSHCONST);
+        c.out.add(LIST);
+        for (std::size_t i = 0; i < items.size(); ++i) c.out.add(STACK);
+        c.out.add(LISTEND);
+    }
+    void decimal(const std::string& integer, std::string_view fraction) override {
+        compiledecimal(c, integer, fraction);
+    }
+    void integer(const std::string& text) override { compileinteger(c, text); }
+    void string(const std::string& literal) override {
+        std::string_view inside = std::string_view(literal).substr(1);
+        if (!inside.empty()) inside.remove_suffix(1);
         c.out.add(PUSHCONST);
         c.out.add(STRING);
-        c.out.addstring(temp);
-    } else if (getof == 0) {
-        addnamed(c, pointer == 1 ? PTRLOCAL : LOADLOCAL, temp);
-    } else if (getof == 1) {
-        addnamed(c, pointer == 1 ? PTRGLOBAL : LOADGLOBAL, temp);
-    } else {
-        addnamed(c, pointer == 1 ? PTRATTR : LOADATTR, temp);
+        c.out.addstring(inside);
     }
-}
+    void name(const std::string& name) override {
+        if (from == lookup::local) {
+            addnamed(c, pointer ? PTRLOCAL : LOADLOCAL, name);
+        } else if (from == lookup::global) {
+            addnamed(c, pointer ? PTRGLOBAL : LOADGLOBAL, name);
+        } else {
+            addnamed(c, pointer ? PTRATTR : LOADATTR, name);
+        }
+    }
 
-// An operand's path as it is emitted: each member access, call and index applies to the value before
-// it, a call and an index outside the scope that the path entered.
-struct operandpath : pathlistener {
-    operandpath(compilation& c, int pointer) : c(c), pointer(pointer) {}
     std::string members(std::string_view path) override { return emitpathwalk(c, path, wentin); }
-    void attribute(const std::string& name, bool) override { addnamed(c, pointer == 1 ? PTRATTR : LOADATTR, name); }
+    void attribute(const std::string& name, bool) override { addnamed(c, pointer ? PTRATTR : LOADATTR, name); }
     void call(const piecelist& arguments, bool) override {
         c.out.add(RESTORESCOPE);
         emitcall(c, arguments);
@@ -112,7 +105,8 @@ struct operandpath : pathlistener {
     }
 
     compilation& c;
-    int pointer;
+    lookup from;
+    bool pointer;
     int wentin = 0;
 };
 
@@ -132,57 +126,22 @@ struct operatorchain : chainlistener {
 
 }  // namespace
 
-std::string_view decimalfraction(const std::string& temp, const scantext& target) {
-    if (!isdigits(temp) || !target.startswith('.')) return {};
-    std::string_view after = target.rest().substr(1);
-    std::string_view fraction = after.substr(0, after.find_first_of(".[("));
-    return isdigits(fraction) ? fraction : std::string_view{};
-}
-
 void addnamed(compilation& c, byte opcode, std::string_view name) {
     c.out.add(opcode);
     c.out.add(STRING);
     c.out.addstring(name);
 }
 
-bool inlist(const std::vector<std::string>& x, std::string_view element) {
-    return std::find(x.begin(), x.end(), element) != x.end();
-}
-
-bool isnumeric(const std::string& target, bool allowfloat) {
-    return std::all_of(target.begin(), target.end(),
-                       [&](char c) { return (c >= '0' && c <= '9') || c == '-' || (allowfloat && c == '.'); });
-}
-
 void emitoperand(compilation& c, std::string_view text, int pointer) {
     if (text.empty()) return;
     c.out.add(SAVESCOPE);
     scantext target(text);
-    int getof = 0;
-    if (dropprefix(target, 'G')) getof = 1;
-    if (dropprefix(target, '@')) getof = 2;
+    lookup from = readlookup(target);
     if (dropprefix(target, '&')) pointer = 1;
     bool createcopy = dropprefix(target, '%');
-
-    if (dropprefix(target, '(')) {
-        // A parenthesised expression is the head; the path after its ")" applies to its value.
-        emitexpression(c, seekstring(target, {")"}, groupingpairs, 0, false));
-        dropprefix(target, ')');
-    } else {
-        // A list's "[" stays out of its text: a long list is not copied once more to put it back.
-        bool islist = dropprefix(target, '[');
-        std::string temp = seekstring(target, pathdelimiters, groupingpairs, 0, false);
-        if (islist) {
-            compilelist(c, temp);
-        } else {
-            if (temp.empty()) fail("Missing operand before: " + std::string(target.rest()));
-            compilehead(c, std::move(temp), target, getof, pointer);
-        }
-    }
-
-    operandpath path(c, pointer);
-    walkpath(target, path);
-    for (int i = 0; i < path.wentin; ++i) c.out.add(LEAVE);
+    operandemitter operand(c, from, pointer == 1);
+    walkoperand(target, operand);
+    for (int i = 0; i < operand.wentin; ++i) c.out.add(LEAVE);
     if (createcopy) c.out.add(PUSHCOPY);
 }
 

@@ -12,16 +12,6 @@
 // Emits an instruction whose operand is a name: the opcode, the STRING tag, the name and a 0 byte.
 void addnamed(compilation& c, byte opcode, std::string_view name);
 
-// True when some entry of x equals element.
-bool inlist(const std::vector<std::string>& x, std::string_view element);
-
-// True when every character is a digit or "-" (or "." with allowfloat); true for the empty text.
-bool isnumeric(const std::string& target, bool allowfloat);
-
-// The digits after the point when the head `temp` and the text after it form a decimal literal such
-// as 2.5; empty when they do not (a head of digits followed by "." and a name is a member access).
-std::string_view decimalfraction(const std::string& temp, const scantext& target);
-
 // Emits code that pushes one operand: a literal or a name with its prefixes, then its path of
 // member accesses, calls and indexes. With pointer 1 a pointer to the variable is pushed instead.
 void emitoperand(compilation& c, std::string_view target, int pointer);

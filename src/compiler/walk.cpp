@@ -72,6 +72,68 @@ void walkpath(scantext& target, pathlistener& listener) {
     }
 }
 
+namespace {
+
+bool isdigits(std::string_view text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The digits after the point when the head `head` and the text after it form a decimal literal such
+// as 2.5; empty when they do not (a head of digits followed by "." and a name is a member access).
+std::string_view decimalfraction(const std::string& head, const scantext& target) {
+    if (!isdigits(head) || !target.startswith('.')) return {};
+    std::string_view after = target.rest().substr(1);
+    std::string_view fraction = after.substr(0, after.find_first_of(".[("));
+    return isdigits(fraction) ? fraction : std::string_view{};
+}
+
+// Digits and "-" only (also none at all).
+bool isintegertext(const std::string& text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return (c >= '0' && c <= '9') || c == '-'; });
+}
+
+// `islist`: the head followed a "[" (which an escaped "[" at the head's front stands for too).
+void walkhead(const std::string& head, bool islist, scantext& target, operandlistener& listener) {
+    if (islist || head[0] == '[') {
+        scantext elements(head);
+        if (!islist) elements.drop(1);
+        listener.list(getargs(elements, ",", {"]"}));
+    } else if (std::string_view fraction = decimalfraction(head, target); !fraction.empty()) {
+        listener.decimal(head, fraction);
+        target.drop(1 + fraction.size());
+    } else if (isintegertext(head)) {
+        listener.integer(head);
+    } else if (head[0] == '"') {
+        listener.string(head);
+    } else {
+        listener.name(head);
+    }
+}
+
+}  // namespace
+
+lookup readlookup(scantext& target) {
+    lookup from = lookup::local;
+    if (dropprefix(target, 'G')) from = lookup::global;
+    if (dropprefix(target, '@')) from = lookup::attribute;
+    return from;
+}
+
+void walkoperand(scantext& target, operandlistener& listener) {
+    if (dropprefix(target, '(')) {
+        // A parenthesised expression is the head; the path after its ")" applies to its value.
+        listener.group(seekstring(target, {")"}, groupingpairs, 0, false));
+        dropprefix(target, ')');
+    } else {
+        // A list's "[" stays out of its text: a long list is not copied once more to put it back.
+        bool islist = dropprefix(target, '[');
+        std::string head = seekstring(target, pathdelimiters, groupingpairs, 0, false);
+        if (!islist && head.empty()) fail("Missing operand before: " + std::string(target.rest()));
+        walkhead(head, islist, target, listener);
+    }
+    walkpath(target, listener);
+}
+
 std::string walkmembers(std::string_view path, const std::function<void(const std::string&)>& entered) {
     scantext rest(path);
     std::string component;

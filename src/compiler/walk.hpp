@@ -60,6 +60,31 @@ public:
 // Reads the path at the front of `target` while one starts there.
 void walkpath(scantext& target, pathlistener& listener);
 
+// Where a name is looked up, by its prefix: G a global, @ an attribute of the object entered.
+enum class lookup { local, global, attribute };
+
+// Reads the prefixes G and @ of an operand or a target, in that order (with both, @ decides).
+lookup readlookup(scantext& target);
+
+// Hears an operand's head, then its path.
+class operandlistener : public pathlistener {
+public:
+    // A parenthesised expression: the text inside.
+    virtual void group(const std::string& inside) = 0;
+    virtual void list(const piecelist& items) = 0;
+    // Digits, a point and the digits after it.
+    virtual void decimal(const std::string& integer, std::string_view fraction) = 0;
+    // Digits and "-" only.
+    virtual void integer(const std::string& text) = 0;
+    // A text from a double quote, quotes included.
+    virtual void string(const std::string& literal) = 0;
+    virtual void name(const std::string& name) = 0;
+};
+
+// Reads the operand at the front of `target`, its prefixes already read: its head, which must not be
+// empty, and its path.
+void walkoperand(scantext& target, operandlistener& listener);
+
 // A dotted path ".a.b.c(x)": hands every member but the last to `entered` ("a", "b") and returns the
 // last with whatever follows it ("c(x)").
 std::string walkmembers(std::string_view path, const std::function<void(const std::string&)>& entered);

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "compiler/compileerror.hpp"
-#include "compiler/expressions.hpp"
 #include "compiler/nesting.hpp"
 #include "compiler/scanner.hpp"
 #include "compiler/tables.hpp"
@@ -11,8 +10,6 @@
 #include "compiler/warntext.hpp"
 
 namespace {
-
-enum class lookup { local, global, attribute };
 
 // Blanks, tabs and line ends: in a name, each is part of it.
 bool hasblank(std::string_view text) { return text.find_first_of(" \t\n") != std::string_view::npos; }
@@ -106,45 +103,45 @@ std::string readhint(const std::string& name) {
     return "";
 }
 
-// Compiles the head of an operand: a list literal, a number, a string or a name.
-void walkhead(warnstate& state, const std::string& temp, scantext& target, lookup from, const place& where) {
-    if (temp[0] == '[') {
-        scantext elements(temp);
-        elements.drop(1);
-        for (std::string_view item : getargs(elements, ",", {"]"})) walkexpr(state, std::string(item), where);
-    } else if (std::string_view fraction = decimalfraction(temp, target); !fraction.empty()) {
-        target.drop(1 + fraction.size());
-    } else if (isnumeric(temp, false)) {
-        // a number reads nothing
-    } else if (temp[0] == '"') {
+// What an operand does: blanks that end up in its names and strings, strings glued together, the
+// names it reads, print given a number, the names setattr stores; its group, list items, arguments and
+// indexes are expressions of their own.
+struct operandchecks : operandlistener {
+    operandchecks(warnstate& state, const std::string& text, const place& where, lookup from)
+        : state(state), text(text), where(where), from(from), direct(from == lookup::local) {}
+
+    void group(const std::string& inside) override { walkexpr(state, inside, where); }
+    void list(const piecelist& items) override {
+        for (std::string_view item : items) walkexpr(state, std::string(item), where);
+    }
+    void decimal(const std::string&, std::string_view) override {}
+    void integer(const std::string&) override {}
+    void string(const std::string& literal) override {
         // The last character is dropped as the closing quote even when it is a blank.
-        std::string compiled = temp.size() < 2 ? "" : temp.substr(1, temp.size() - 2);
-        if (isblankortab(temp.back())) {
-            noteblanked(state, "the string", compiled, pieceoffset(where, temp));
+        std::string compiled = literal.size() < 2 ? "" : literal.substr(1, literal.size() - 2);
+        if (isblankortab(literal.back())) {
+            noteblanked(state, "the string", compiled, pieceoffset(where, literal));
         } else if (gluedstrings(compiled)) {
             state.report(
-                pieceoffset(where, temp),
-                quoted(temp) + " compiles as the one string " + quoted(compiled) +
+                pieceoffset(where, literal),
+                quoted(literal) + " compiles as the one string " + quoted(compiled) +
                     ": a bracket inside a string literal counts for the compiler, so the string runs on "
                     "past its closing quote; put each string that holds a bracket in a variable on a line of its own");
         }
-    } else if (from == lookup::attribute) {
-        noteblank(state, "an attribute named", temp, where);
-    } else if (hasblank(temp)) {
-        noteblank(state, from == lookup::global ? "a global named" : "a variable named", temp, where);
-        if (temp.starts_with("not ") && !hasblank(temp.substr(4))) state.negated = temp.substr(4);
-    } else {
-        std::string hint = from == lookup::local ? readhint(temp) : "";
-        state.read(temp, from == lookup::global, pieceoffset(where, temp), hint);
     }
-}
+    void name(const std::string& name) override {
+        head = name;
+        if (from == lookup::attribute) {
+            noteblank(state, "an attribute named", name, where);
+        } else if (hasblank(name)) {
+            noteblank(state, from == lookup::global ? "a global named" : "a variable named", name, where);
+            if (name.starts_with("not ") && !hasblank(name.substr(4))) state.negated = name.substr(4);
+        } else {
+            std::string hint = from == lookup::local ? readhint(name) : "";
+            state.read(name, from == lookup::global, pieceoffset(where, name), hint);
+        }
+    }
 
-// What an operand's path does: blanks in its attribute names, print given a number, the names setattr
-// stores; every argument and index is an expression of its own.
-struct operandpathchecks : pathlistener {
-    operandpathchecks(warnstate& state, const std::string& text, const place& where, const std::string& head,
-                      bool direct)
-        : state(state), text(text), where(where), head(head), direct(direct) {}
     std::string members(std::string_view path) override { return entermembers(state, text, path, where, entered); }
     void attribute(const std::string& name, bool) override {
         noteblank(state, "an attribute named", name, where);
@@ -164,34 +161,20 @@ struct operandpathchecks : pathlistener {
     warnstate& state;
     const std::string& text;
     const place& where;
-    const std::string& head;
-    bool direct;  // a call straight after a plain name calls that name
+    lookup from;
+    std::string head;  // the head when it is a name
+    bool direct;       // a call straight after a plain name calls that name
     int entered = 0;
 };
 
-void walkoperand(warnstate& state, const std::string& text, const place& where) {
+void checkoperand(warnstate& state, const std::string& text, const place& where) {
     if (text.empty()) return;
     scantext target(text);
-    lookup from = lookup::local;
-    if (dropprefix(target, 'G')) from = lookup::global;
-    if (dropprefix(target, '@')) from = lookup::attribute;
+    lookup from = readlookup(target);
     dropprefix(target, '&');
     dropprefix(target, '%');
-
-    std::string head;
-    if (dropprefix(target, '(')) {
-        walkexpr(state, seekstring(target, {")"}, groupingpairs, 0, false), where);
-        dropprefix(target, ')');
-    } else {
-        bool readd = dropprefix(target, '[');
-        head = seekstring(target, pathdelimiters, groupingpairs, 0, false);
-        if (readd) head = "[" + head;
-        if (head.empty()) throw walkstopped{};
-        walkhead(state, head, target, from, where);
-    }
-
-    operandpathchecks path{state, text, where, head, from == lookup::local};
-    walkpath(target, path);
+    operandchecks operand(state, text, where, from);
+    walkoperand(target, operand);
     std::string_view rest = target.rest();
     if (onlyblanks(rest)) return;
     std::string kept = text.substr(0, text.size() - std::min(rest.size(), text.size()));
@@ -207,7 +190,7 @@ struct chainchecks : chainlistener {
         if (!onlyblanks(after)) reportdroppedgroup(state, text, after, where);
     }
     void operand(const std::string& current, const std::string& op) override {
-        if (op != "not") walkoperand(state, current, where);
+        if (op != "not") checkoperand(state, current, where);
     }
 
     warnstate& state;
@@ -306,9 +289,7 @@ void checktarget(warnstate& state, const token& target, const std::string& value
     place where{target.text, target.offset};
     if (target.text.empty()) throw walkstopped{};
     scantext text(target.text);
-    lookup from = lookup::local;
-    if (dropprefix(text, 'G')) from = lookup::global;
-    if (dropprefix(text, '@')) from = lookup::attribute;
+    lookup from = readlookup(text);
     std::string head = seekstring(text, pathdelimiters, groupingpairs, 0, false);
     if (!text.empty()) {
         if (from != lookup::attribute) state.read(head, from == lookup::global, target.offset);

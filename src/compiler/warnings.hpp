@@ -3,7 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "compiler/compile.hpp"
+#include "compiler/outcome.hpp"
+#include "compiler/request.hpp"
 
 // The traps a program falls into although it compiles: each warning is "FILE:LINE: warning: " + what
 // will happen + the rewrite that does what the text seems to say, where there is one. `source` is the

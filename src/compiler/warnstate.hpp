@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "compiler/compile.hpp"
+#include "compiler/request.hpp"
 
 // What the warnings pass knows while it reads a program the way the compiler does.
 

@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "compiler/expressions.hpp"
 #include "compiler/nesting.hpp"
 #include "compiler/scanner.hpp"
 #include "compiler/tables.hpp"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "compiler/compile.hpp"
+#include "compiler/outcome.hpp"
 
 // Writes what a compilation complained about and how it failed, as a run shows it: the splitter's
 // complaints on standard error; a failure in the short form of a quiet run (`shortreports`) or as a

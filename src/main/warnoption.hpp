@@ -1,6 +1,6 @@
 #pragma once
 
-#include "compiler/compile.hpp"
+#include "compiler/outcome.hpp"
 #include "main/options.hpp"
 
 // vesk -w FILE (--warn): compile only and print the traps the program falls into, one warning a line

@@ -105,13 +105,10 @@ TEST(Expressions, Errors) {
               "getargs: no endings, no comma, ends not empty; seekstring failure or malformed args.");
 }
 
-TEST(Expressions, Predicates) {
-    EXPECT_TRUE(isnumeric("", false));
-    EXPECT_FALSE(isnumeric("1.5", false));
-    EXPECT_TRUE(isnumeric("1.5", true));
-    EXPECT_FALSE(isnumeric("12a", true));
-    EXPECT_TRUE(inlist({".", "[", "("}, "["));
-    EXPECT_FALSE(inlist({".", "[", "("}, "]"));
+TEST(Expressions, IntegerHeads) {
+    // A head of digits and "-" only is an integer; any other character makes it a name.
+    EXPECT_EQ(expr("12a"), SS + load("12a"));
+    EXPECT_EQ(expr("1-2"), SS + pushint(1) + B(STASH) + SS + pushint(2) + B(UNSTASH, SUB));
 }
 
 // Decisions on what the operand compiler leaves open.
