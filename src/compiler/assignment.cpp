@@ -11,10 +11,6 @@ using namespace bytecode;
 
 namespace {
 
-bool startspath(const scantext& target) {
-    return target.startswith('.') || target.startswith('[') || target.startswith('(');
-}
-
 // Calls the method `name` of the pointer (or value) on top of the data stack with `count` arguments
 // already below it.
 void callmethod(compilation& c, const std::string& name, int count) {
@@ -26,10 +22,20 @@ void callmethod(compilation& c, const std::string& name, int count) {
     c.out.add(LEAVE);
 }
 
-// A target's path as it is emitted: pointers down to the last piece, which gets a fresh object when it
-// is a member and is stored through "set" when it is an element.
-struct targetpath : pathlistener {
-    explicit targetpath(compilation& c) : c(c) {}
+// A target as it is emitted: pointers down to the last piece, which gets a fresh object when it is a
+// name or a member (the "set" that follows fills it, so earlier holders of the old value keep it) and
+// is stored through "set" when it is an element.
+struct targetemitter : targetlistener {
+    explicit targetemitter(compilation& c) : c(c) {}
+    void name(lookup from, const std::string& name, bool last) override {
+        if (last) {
+            c.out.add(PUSHCONST);
+            c.out.add(CLASS);
+            addnamed(c, from == lookup::local ? STORELOCAL : from == lookup::global ? STOREGLOBAL : STOREATTR, name);
+        }
+        addnamed(c, from == lookup::local ? PTRLOCAL : from == lookup::global ? PTRGLOBAL : PTRATTR, name);
+        if (!last) callmethod(c, "get", 0);
+    }
     std::string members(std::string_view path) override { return emitpathwalk(c, path, wentin); }
     void attribute(const std::string& name, bool last) override {
         if (last) {
@@ -62,23 +68,9 @@ struct targetpath : pathlistener {
 }  // namespace
 
 void emitstore(compilation& c, std::string_view text) {
-    if (text.empty()) fail("handleset: name empty!");
     c.out.add(SAVESCOPE);
-    scantext target(text);
-    lookup from = readlookup(target);
-    std::string temp = seekstring(target, pathdelimiters, groupingpairs, 0, false);
-    // A fresh object in the variable: the "set" below fills it, so earlier holders of the old value
-    // keep it.
-    if (target.empty()) {
-        c.out.add(PUSHCONST);
-        c.out.add(CLASS);
-        addnamed(c, from == lookup::local ? STORELOCAL : from == lookup::global ? STOREGLOBAL : STOREATTR, temp);
-    }
-    addnamed(c, from == lookup::local ? PTRLOCAL : from == lookup::global ? PTRGLOBAL : PTRATTR, temp);
-
-    if (startspath(target)) callmethod(c, "get", 0);
-    targetpath path(c);
-    walkpath(target, path);
-    for (int i = 0; i < path.wentin; ++i) c.out.add(LEAVE);
+    targetemitter target(c);
+    walktarget(text, target);
+    for (int i = 0; i < target.wentin; ++i) c.out.add(LEAVE);
     callmethod(c, "set", 1);
 }

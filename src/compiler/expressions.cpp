@@ -163,10 +163,8 @@ void emitoperatorstep(compilation& c, std::string_view target, const std::string
 }
 
 void emitexpression(compilation& c, std::string_view text) {
-    nestinglevel level(c.expressiondepth, expressionlimit);
-    if (text.empty()) fail("handleexpr: expression empty!");
     operatorchain chain(c);
-    walkchain(text, chain);
+    walkchain(text, c.expressiondepth, chain);
 }
 
 void emitcall(compilation& c, const piecelist& arguments) {

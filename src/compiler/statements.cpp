@@ -136,8 +136,7 @@ void compilestatement(compilation& c, const tokens& statement, const places& whe
 void compileblock(compilation& c, std::string_view target, int mode, textorigin origin) {
     nestinglevel level(c.blockdepth, blocklimit);
     keepposition afterwards(c);
-    // A body loses its braces; the "{" stands on the body's first line, so the lines stay.
-    if (!target.empty() && target[0] == '{') target = target.size() < 2 ? "" : target.substr(1, target.size() - 2);
+    target = blockbody(target);
     std::string_view filetext = c.filetext(origin);
     checksplit(target, origin, c.complaints, filetext);
     statementsplitter statements(target, origin, nullptr, filetext);

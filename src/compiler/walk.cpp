@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "compiler/compileerror.hpp"
+#include "compiler/nesting.hpp"
 #include "compiler/tables.hpp"
 
 leadinggroup splitleadinggroup(std::string_view text) {
@@ -33,7 +34,10 @@ std::string readoperator(scantext& expression) {
     return *word;
 }
 
-void walkchain(std::string_view text, chainlistener& listener) {
+void walkchain(std::string_view text, int& depth, chainlistener& listener) {
+    nestinglevel level(depth, expressionlimit);
+    // The message names the compiler's step that once met it; reports keep showing it.
+    if (text.empty()) fail("handleexpr: expression empty!");
     scantext expression(text);
     if (expression.startswith('(')) {
         leadinggroup group = splitleadinggroup(text);
@@ -134,6 +138,15 @@ void walkoperand(scantext& target, operandlistener& listener) {
     walkpath(target, listener);
 }
 
+void walktarget(std::string_view text, targetlistener& listener) {
+    if (text.empty()) fail("handleset: name empty!");
+    scantext target(text);
+    lookup from = readlookup(target);
+    std::string name = seekstring(target, pathdelimiters, groupingpairs, 0, false);
+    listener.name(from, name, target.empty());
+    walkpath(target, listener);
+}
+
 std::string walkmembers(std::string_view path, const std::function<void(const std::string&)>& entered) {
     scantext rest(path);
     std::string component;
@@ -207,4 +220,9 @@ void walkstatement(const std::vector<std::string_view>& statement, int mode, sta
         if (mode == 1) fail(classonly);
         listener.expression();
     }
+}
+
+std::string_view blockbody(std::string_view block) {
+    if (!block.starts_with('{')) return block;
+    return block.size() < 2 ? std::string_view() : block.substr(1, block.size() - 2);
 }

@@ -41,7 +41,9 @@ public:
     virtual void operand(const std::string& text, const std::string& op) = 0;
 };
 
-void walkchain(std::string_view text, chainlistener& listener);
+// Reads the expression `text`, one level deeper in `depth` (the expressions inside expressions of the
+// reader). An empty text is a compile error.
+void walkchain(std::string_view text, int& depth, chainlistener& listener);
 
 // Hears the path after an operand's head or a target's name: member accesses, calls and indexes. Each
 // piece is `last` when nothing of the path follows it.
@@ -81,6 +83,16 @@ public:
     virtual void name(const std::string& name) = 0;
 };
 
+// Hears an assignment target: its name, then its path.
+class targetlistener : public pathlistener {
+public:
+    // The name stored into when it is `last`, else the one read to reach what is stored.
+    virtual void name(lookup from, const std::string& name, bool last) = 0;
+};
+
+// Reads the target `text`. An empty one is a compile error.
+void walktarget(std::string_view text, targetlistener& listener);
+
 // Reads the operand at the front of `target`, its prefixes already read: its head, which must not be
 // empty, and its path.
 void walkoperand(scantext& target, operandlistener& listener);
@@ -88,6 +100,11 @@ void walkoperand(scantext& target, operandlistener& listener);
 // A dotted path ".a.b.c(x)": hands every member but the last to `entered` ("a", "b") and returns the
 // last with whatever follows it ("c(x)").
 std::string walkmembers(std::string_view path, const std::function<void(const std::string&)>& entered);
+
+// A block's statements: the text inside its braces, or the text itself when it has none (a program, a
+// module, or a statement's token that is no block). The "{" stands on the body's first line, so the
+// lines stay.
+std::string_view blockbody(std::string_view block);
 
 // Hears what a statement is, once its tokens (without the empty, blank and tab segments) have been
 // found to have the form it needs. Token numbers count from the statement's first.

@@ -199,10 +199,8 @@ struct chainchecks : chainlistener {
 };
 
 void walkexpr(warnstate& state, const std::string& text, const place& where) {
-    nestinglevel level(state.expressiondepth, expressionlimit);
-    if (text.empty()) throw walkstopped{};
     chainchecks chain{state, text, where};
-    walkchain(text, chain);
+    walkchain(text, state.expressiondepth, chain);
 }
 
 void reportblanks(warnstate& state, const token& expression) {
@@ -248,11 +246,22 @@ void reportelementassignment(warnstate& state, const token& target, const std::s
     state.report(target.offset, std::move(message));
 }
 
-// What a target's path does: a member stored on the program root is a name assigned; every argument
-// and index is an expression of its own; an index makes it an element assignment.
-struct targetpathchecks : pathlistener {
-    targetpathchecks(warnstate& state, const token& target, const place& where, bool rootmember)
-        : state(state), target(target), where(where), rootmember(rootmember) {}
+// What a target does: the name it assigns (a plain name, an attribute inside $@, a global, a member
+// stored on the program root), or the name it reads on the way; every argument and index is an
+// expression of its own; an index makes it an element assignment.
+struct targetchecks : targetlistener {
+    targetchecks(warnstate& state, const token& target, const place& where)
+        : state(state), target(target), where(where) {}
+    void name(lookup from, const std::string& name, bool last) override {
+        if (!last) {
+            if (from != lookup::attribute) state.read(name, from == lookup::global, target.offset);
+        } else if (from == lookup::local || (from == lookup::attribute && state.entered > 0)) {
+            state.plainassigned.insert(name);
+        } else if (from == lookup::global) {
+            state.globalassigned.insert(name);
+        }
+        rootmember = from == lookup::global && name == "progroot";
+    }
     std::string members(std::string_view path) override {
         return entermembers(state, target.text, path, where, entered);
     }
@@ -270,7 +279,7 @@ struct targetpathchecks : pathlistener {
     warnstate& state;
     const token& target;
     const place& where;
-    bool rootmember;
+    bool rootmember = false;
     int entered = 0;
     bool indexed = false;
 };
@@ -287,22 +296,9 @@ void checkexpression(warnstate& state, const token& expression) {
 
 void checktarget(warnstate& state, const token& target, const std::string& value) {
     place where{target.text, target.offset};
-    if (target.text.empty()) throw walkstopped{};
-    scantext text(target.text);
-    lookup from = readlookup(text);
-    std::string head = seekstring(text, pathdelimiters, groupingpairs, 0, false);
-    if (!text.empty()) {
-        if (from != lookup::attribute) state.read(head, from == lookup::global, target.offset);
-    } else if (from == lookup::local || (from == lookup::attribute && state.entered > 0)) {
-        state.plainassigned.insert(head);
-    } else if (from == lookup::global) {
-        state.globalassigned.insert(head);
-    }
-
-    bool rootmember = from == lookup::global && head == "progroot";
-    targetpathchecks path{state, target, where, rootmember};
-    walkpath(text, path);
-    if (path.indexed) reportelementassignment(state, target, value);
+    targetchecks checks{state, target, where};
+    walktarget(target.text, checks);
+    if (checks.indexed) reportelementassignment(state, target, value);
 }
 
 bool compilescleanly(const warnstate& state, const std::string& text) {

@@ -271,10 +271,8 @@ void checkstatement(warnstate& state, tokens statement, int mode) {
 
 void walkblock(warnstate& state, std::string_view text, std::size_t offset, int mode) {
     nestinglevel level(state.blockdepth, blocklimit);
-    if (text.starts_with('{')) {
-        text = text.size() < 2 ? std::string_view() : text.substr(1, text.size() - 2);
-        offset += 1;
-    }
+    if (text.starts_with('{')) offset += 1;
+    text = blockbody(text);
     for (tokens& statement : splitblock(state, text, offset)) checkstatement(state, std::move(statement), mode);
 }
 
