@@ -1,7 +1,5 @@
 #include "compiler/statements.hpp"
 
-#include <cerrno>
-#include <cstring>
 #include <vector>
 
 #include "common/opcodes.hpp"
@@ -39,9 +37,7 @@ void openbody(compilation& c, byte opcode) {
 // The module's text registered under its file name; the first line of a module is line 1.
 textorigin findmodule(compilation& c, const std::string& name) {
     std::string filename = name + ".VKEX";
-    moduletext module = c.modules(filename);
-    if (module.failure == ENOENT) fail("Module not found: " + name);
-    if (module.failure != 0) fail("Cannot read module: " + filename + ": " + std::strerror(module.failure));
+    moduletext module = readmodule(c.modules, filename);
     return {c.addfile(filename, std::move(module.text)), 1};
 }
 

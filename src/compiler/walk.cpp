@@ -1,6 +1,8 @@
 #include "compiler/walk.hpp"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "compiler/compileerror.hpp"
 #include "compiler/nesting.hpp"
@@ -178,30 +180,28 @@ void walkdef(const std::vector<std::string_view>& statement, int mode, statement
     listener.def(name, getargs(unpreppedname, ",", {")"}));
 }
 
+// Each keyword statement but def: the tokens it needs at least, and what the listener hears of it.
+struct keywordform {
+    std::string_view keyword;
+    std::size_t tokens;
+    void (statementlistener::*heard)();
+};
+constexpr keywordform keywordforms[] = {
+    {"if", 3, &statementlistener::ifstatement},     {"while", 3, &statementlistener::whilestatement},
+    {"for", 5, &statementlistener::forstatement},   {"class", 3, &statementlistener::classstatement},
+    {"$@", 3, &statementlistener::enter},           {"also", 2, &statementlistener::also},
+    {"return", 1, &statementlistener::returnstatement},
+};
+
 void walkkeyword(const std::vector<std::string_view>& statement, int mode, statementlistener& listener) {
-    std::string_view keyword = statement[0];
-    if (keyword == "if") {
-        needs(statement, 3);
-        listener.ifstatement();
-    } else if (keyword == "while") {
-        needs(statement, 3);
-        listener.whilestatement();
-    } else if (keyword == "for") {
-        needs(statement, 5);
-        listener.forstatement();
-    } else if (keyword == "def") {
+    if (statement[0] == "def") {
         walkdef(statement, mode, listener);
-    } else if (keyword == "class") {
-        needs(statement, 3);
-        listener.classstatement();
-    } else if (keyword == "$@") {
-        needs(statement, 3);
-        listener.enter();
-    } else if (keyword == "also") {
-        needs(statement, 2);
-        listener.also();
-    } else if (keyword == "return") {
-        listener.returnstatement();
+        return;
+    }
+    for (const keywordform& form : keywordforms) {
+        if (form.keyword != statement[0]) continue;
+        needs(statement, form.tokens);
+        (listener.*form.heard)();
     }
 }
 
@@ -225,4 +225,12 @@ void walkstatement(const std::vector<std::string_view>& statement, int mode, sta
 std::string_view blockbody(std::string_view block) {
     if (!block.starts_with('{')) return block;
     return block.size() < 2 ? std::string_view() : block.substr(1, block.size() - 2);
+}
+
+moduletext readmodule(const moduleresolver& modules, const std::string& filename) {
+    moduletext module = modules(filename);
+    std::string name = filename.substr(0, filename.size() - std::string_view(".VKEX").size());
+    if (module.failure == ENOENT) fail("Module not found: " + name);
+    if (module.failure != 0) fail("Cannot read module: " + filename + ": " + std::strerror(module.failure));
+    return module;
 }

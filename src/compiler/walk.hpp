@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "compiler/piecelist.hpp"
+#include "compiler/request.hpp"
 #include "compiler/scanner.hpp"
 
 // The one reading of expressions, operands and assignment targets: the emitter (expressions.cpp,
@@ -100,6 +101,10 @@ void walkoperand(scantext& target, operandlistener& listener);
 // A dotted path ".a.b.c(x)": hands every member but the last to `entered` ("a", "b") and returns the
 // last with whatever follows it ("c(x)").
 std::string walkmembers(std::string_view path, const std::function<void(const std::string&)>& entered);
+
+// The file `also NAME` imports ("NAME.VKEX") as `modules` finds it; one that cannot be read is a
+// compile error.
+moduletext readmodule(const moduleresolver& modules, const std::string& filename);
 
 // A block's statements: the text inside its braces, or the text itself when it has none (a program, a
 // module, or a statement's token that is no block). The "{" stands on the body's first line, so the

@@ -115,9 +115,7 @@ void walkmodule(warnstate& state, const token& name) {
                      "get(i) instead");
     }
     if (!state.walkedmodules.insert(filename).second) return;
-    moduletext module = (*state.modules)(filename);
-    // A module that cannot be read is a compile error: the compiler reports it.
-    if (module.failure != 0) throw walkstopped{};
+    moduletext module = readmodule(*state.modules, filename);
     const warnfile& file = state.files.emplace_back(filename, std::move(module.text), module.builtin);
     const warnfile* importer = state.file;
     walkfile(state, file);
