@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         printlisting(std::cout, program, nowhere);
         runsettings settings = sandboxsettings(size % 2 == 1);
         settings.positions = &nowhere;
-        runwithprogress(program, settings);
+        runprogram(program, settings);
     });
     return 0;
 }

@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         runsettings settings = sandboxsettings(quiet);
         settings.positions = &compiled.positions;
-        runwithprogress(compiled.bytes, settings);
+        runprogram(compiled.bytes, settings);
     });
     return 0;
 }

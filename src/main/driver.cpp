@@ -82,5 +82,5 @@ int runvesk(int argc, const char* const* argv) {
     settings.positions = &compiled.positions;
     settings.maxsteps = chosen.maxsteps;
     settings.maxmemory = chosen.maxmemory;
-    return runwithprogress(compiled.bytes, settings);
+    return runprogram(compiled.bytes, settings);
 }

@@ -15,7 +15,7 @@ void listcode(std::ostream& out, const std::vector<byte>& program) {
     out.write(listing.data(), static_cast<std::streamsize>(listing.size()));
 }
 
-int runwithprogress(const std::vector<byte>& program, const runsettings& reporting) {
+int runprogram(const std::vector<byte>& program, const runsettings& reporting) {
     if (!reporting.quiet) {
         std::cout << "compilation finished. starting vm..." << std::endl;
         std::cout << "init..." << std::endl;

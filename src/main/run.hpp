@@ -12,4 +12,4 @@ void listcode(std::ostream& out, const std::vector<byte>& program);
 
 // Loads the compiled program (bytes in execution order) into the machine, runs it to its end and
 // returns the exit status. A run that is not quiet prints its progress and the bytes, last one first.
-int runwithprogress(const std::vector<byte>& program, const runsettings& reporting);
+int runprogram(const std::vector<byte>& program, const runsettings& reporting);
