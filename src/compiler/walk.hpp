@@ -9,9 +9,12 @@
 #include "compiler/request.hpp"
 #include "compiler/scanner.hpp"
 
-// The one reading of expressions, operands and assignment targets: the emitter (expressions.cpp,
-// assignment.cpp) and the warnings (warnexpressions.cpp) are listeners of these walks, so that both
-// cut a text into the same pieces.
+// The one reading of statements, expressions, operands and assignment targets: the emitter
+// (statements.cpp, expressions.cpp, assignment.cpp) and the warnings (warnwalk.cpp,
+// warnexpressions.cpp) are listeners of these walks, so that both cut a text into the same pieces and
+// stop at the same compile errors. How blocks are split into statements stays each side's own: the
+// emitter reads a statement at a time and keeps its first five tokens, the warnings split a whole
+// block at once to compare it with how it would split without the brackets inside its strings.
 
 // An expression text that begins with "(" cut after its first group: the text inside the group, as
 // the scanner reads it (escapes translated), and the text after the group's ")" as written.
