@@ -25,9 +25,11 @@ warningsfound warnings(const std::string& source, const compilerequest& request)
     state.globalassigned = request.defined.global;
     const warnfile& program = state.files.emplace_back(request.name, source, false, static_cast<int>(request.firstline));
     // The pass stops where the program does not compile: the compiler reports that.
+    bool complete = false;
     try {
         walkfile(state, program);
         checkreads(state);
+        complete = true;
     } catch (const walkstopped&) {
     } catch (const compileerror&) {
     }
@@ -45,6 +47,7 @@ warningsfound warnings(const std::string& source, const compilerequest& request)
         if (!said.insert(text).second) continue;
         out.warnings.push_back({{w.file->name, static_cast<std::uint32_t>(w.line), w.column}, std::move(text)});
     }
+    out.complete = complete;
     out.assigned = {std::move(state.plainassigned), std::move(state.globalassigned)};
     return out;
 }

@@ -14,6 +14,7 @@
 // about names, which need the whole program.
 struct warningsfound {
     std::vector<compilewarning> warnings;
+    bool complete = false;  // the whole program was read: it does not stop at a compile error
     knownnames assigned;  // request.defined and every name the text and its modules assign
 };
 warningsfound warnings(const std::string& source, const compilerequest& request);

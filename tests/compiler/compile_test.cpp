@@ -1,6 +1,10 @@
 #include "compiler/compile.hpp"
 
 #include <cerrno>
+#include <filesystem>
+
+#include "common/sourcetext.hpp"
+#include "compiler/warnings.hpp"
 
 #include "compilerun.hpp"
 
@@ -83,6 +87,30 @@ TEST(Compile, WarningsKnowTheNamesDefinedBefore) {
     request.defined = first.assigned;
     request.defined.plain.insert("y");
     EXPECT_TRUE(compile("w = x+y+z\n", request).warnings.empty());
+}
+
+// The compiler and the warnings read a text through one walk: where the warnings stop at a compile
+// error, the compilation fails too (the compiler alone checks literals and modules imported again).
+TEST(Compile, TheWarningsStopOnlyWhereTheCompilationFails) {
+    const std::filesystem::path root = VESK_SOURCE_DIR;
+    std::size_t read = 0;
+    std::size_t stopped = 0;
+    for (const char* folder : {"tests/programs", "tests/guide", "examples", "fuzz/corpus/compile"}) {
+        for (const auto& entry : std::filesystem::directory_iterator(root / folder)) {
+            std::string ext = entry.path().extension();
+            if (ext != ".VKEX" && ext != "") continue;
+            std::string source = readsource(entry.path()).text;
+            warningsfound found = warnings(source, requestnamed("prog.VKEX"));
+            compileresult compiled = compileprogram(source, requestnamed("prog.VKEX"));
+            if (!found.complete) {
+                EXPECT_NE(compiled.status, -1) << entry.path();
+                stopped += 1;
+            }
+            read += 1;
+        }
+    }
+    EXPECT_GT(read, 300u);
+    EXPECT_GT(stopped, 50u);  // the corpus holds many texts that do not compile
 }
 
 }  // namespace
