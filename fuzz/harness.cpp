@@ -8,9 +8,6 @@
 #include <streambuf>
 
 #include "common/process.hpp"
-#include "compiler/compileerror.hpp"
-#include "compiler/packer.hpp"
-#include "compiler/positions.hpp"
 
 namespace fs = std::filesystem;
 
@@ -83,12 +80,6 @@ scratchfolder& scratch() {
     return folder;
 }
 
-void resetcompiler() {
-    resetpacker();
-    resetpositions();
-    setshortcompilereports(false);
-}
-
 }  // namespace
 
 runsettings sandboxsettings(bool quiet) {
@@ -113,7 +104,6 @@ void runisolated(const std::function<void()>& work) {
             runonlargestack(work);
         } catch (const processended&) {
         }
-        resetcompiler();
     }
     scratch().leave();
 }

@@ -3,10 +3,9 @@
 // alone.
 
 #include "common/sourcetext.hpp"
-#include "compiler/compileerror.hpp"
-#include "compiler/compiler.hpp"
-#include "compiler/packer.hpp"
+#include "compiler/compile.hpp"
 #include "harness.hpp"
+#include "main/compilereport.hpp"
 #include "main/run.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -14,11 +13,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     endlines(source);
     runisolated([&] {
         bool quiet = size % 2 == 1;
-        setshortcompilereports(quiet);
-        sourcemap positions = compilesource(fuzzedfile, source);
+        compilerequest request;
+        request.name = fuzzedfile;
+        compileoutcome compiled = compile(std::move(source), request);
+        printcomplaints(compiled);
+        if (compiled.failure) {
+            printcompilefailure(*compiled.failure, quiet);
+            return;
+        }
         runsettings settings = sandboxsettings(quiet);
-        settings.positions = &positions;
-        runprogram(code, settings);
+        settings.positions = &compiled.positions;
+        runprogram(compiled.bytes, settings);
     });
     return 0;
 }

@@ -2,81 +2,75 @@
 
 #include "common/opcodes.hpp"
 #include "compiler/expressions.hpp"
-#include "compiler/packer.hpp"
-#include "compiler/rawapi.hpp"
+#include "compiler/compileerror.hpp"
+#include "compiler/scanner.hpp"
 #include "compiler/tables.hpp"
+#include "compiler/walk.hpp"
 
 using namespace bytecode;
 
 namespace {
 
-bool startspath(const scantext& target) {
-    return target.startswith('.') || target.startswith('[') || target.startswith('(');
-}
-
 // Calls the method `name` of the pointer (or value) on top of the data stack with `count` arguments
 // already below it.
-void callmethod(const std::string& name, int count) {
-    addcode(ENTERTOP);
-    addnamed(LOADATTR, name);
-    addcode(CALL);
-    addcode(INT);
-    compileint(count);
-    addcode(LEAVE);
+void callmethod(compilation& c, const std::string& name, int count) {
+    c.out.add(ENTERTOP);
+    addnamed(c, LOADATTR, name);
+    c.out.add(CALL);
+    c.out.add(INT);
+    c.out.addint(count);
+    c.out.add(LEAVE);
 }
+
+// A target as it is emitted: pointers down to the last piece, which gets a fresh object when it is a
+// name or a member (the "set" that follows fills it, so earlier holders of the old value keep it) and
+// is stored through "set" when it is an element.
+struct targetemitter : targetlistener {
+    explicit targetemitter(compilation& c) : c(c) {}
+    void name(lookup from, const std::string& name, bool last) override {
+        if (last) {
+            c.out.add(PUSHCONST);
+            c.out.add(CLASS);
+            addnamed(c, from == lookup::local ? STORELOCAL : from == lookup::global ? STOREGLOBAL : STOREATTR, name);
+        }
+        addnamed(c, from == lookup::local ? PTRLOCAL : from == lookup::global ? PTRGLOBAL : PTRATTR, name);
+        if (!last) callmethod(c, "get", 0);
+    }
+    std::string members(std::string_view path) override { return emitpathwalk(c, path, wentin); }
+    void attribute(const std::string& name, bool last) override {
+        if (last) {
+            c.out.add(PUSHCONST);
+            c.out.add(CLASS);
+            addnamed(c, STOREATTR, name);
+        }
+        addnamed(c, PTRATTR, name);
+    }
+    void call(const piecelist& arguments, bool) override {
+        c.out.add(RESTORESCOPE);
+        emitcall(c, arguments);
+        c.out.add(SAVESCOPE);
+        c.out.add(PTRTOP);
+    }
+    void index(const std::string& text, bool last) override {
+        addnamed(c, PTRATTR, last ? "set" : "get");
+        piecelist arguments;
+        if (!text.empty()) arguments.add(text);
+        c.out.add(RESTORESCOPE);
+        emitcall(c, arguments);
+        c.out.add(SAVESCOPE);
+        if (!last) c.out.add(PTRTOP);
+    }
+
+    compilation& c;
+    int wentin = 0;
+};
 
 }  // namespace
 
-void handleset(std::string_view text) {
-    if (text.empty()) error("handleset: name empty!");
-    addcode(SAVESCOPE);
-    scantext target(text);
-    int getof = 0;
-    if (dropprefix(target, 'G')) getof = 1;
-    if (dropprefix(target, '@')) getof = 2;
-    std::string temp = seekstring(target, pathdelimiters, GIM, 0, false);
-    // A fresh object in the variable: the "set" below fills it, so earlier holders of the old value
-    // keep it.
-    if (target.empty()) {
-        addcode(PUSHCONST);
-        addcode(CLASS);
-        addnamed(getof == 0 ? STORELOCAL : getof == 1 ? STOREGLOBAL : STOREATTR, temp);
-    }
-    addnamed(getof == 0 ? PTRLOCAL : getof == 1 ? PTRGLOBAL : PTRATTR, temp);
-
-    int wentin = 0;
-    if (startspath(target)) callmethod("get", 0);
-    while (startspath(target)) {
-        if (target.startswith('.')) {
-            target.replace(gointo(target.rest(), wentin, {}));
-            temp = seekstring(target, pathdelimiters, GIM, 0, false);
-            if (target.empty()) {
-                addcode(PUSHCONST);
-                addcode(CLASS);
-                addnamed(STOREATTR, temp);
-            }
-            addnamed(PTRATTR, temp);
-        }
-        if (dropprefix(target, '(')) {
-            piecelist args = getargs(target, ",", {")"});
-            dropprefix(target, ')');
-            addcode(RESTORESCOPE);
-            callfunc(args);
-            addcode(SAVESCOPE);
-            addcode(PTRTOP);
-        }
-        if (dropprefix(target, '[')) {
-            temp = seekstring(target, {"]"}, GIM, 0, false);
-            target.drop(1);
-            addnamed(PTRATTR, target.empty() ? "set" : "get");
-            piecelist args;
-            if (!temp.empty()) args.add(temp);
-            addcode(RESTORESCOPE);
-            callfunc(args);
-            addcode(SAVESCOPE);
-            if (!target.empty()) addcode(PTRTOP);
-        }
-    }
-    for (int i = 0; i < wentin; ++i) addcode(LEAVE);
-    callmethod("set", 1);
+void emitstore(compilation& c, std::string_view text) {
+    c.out.add(SAVESCOPE);
+    targetemitter target(c);
+    walktarget(text, target);
+    for (int i = 0; i < target.wentin; ++i) c.out.add(LEAVE);
+    callmethod(c, "set", 1);
 }

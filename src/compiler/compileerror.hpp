@@ -1,18 +1,27 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "compiler/positions.hpp"
 
-// How compilation fails. By default a compile error is the full report with a quip and the statement
-// splitter's failures print what they always printed (52 and 54 nothing at all); with short reports (a
-// quiet run) every failure is one report on standard error at the line where it happened, see
-// common/positionreport.hpp.
-void setshortcompilereports(bool shortreports);
+// How compilation fails inside the compiler: by throwing one of these from any depth up to compile(),
+// which turns it into the failure it returns (compile.hpp). Nothing is printed on the way.
 
-// Reports a compile error in the statement being compiled and ends the process with status 1.
-[[noreturn]] void error(const std::string& message);
+// A compile error in the statement being compiled; compile() places it there.
+struct compileerror {
+    std::string message;
+};
 
-// Ends the process with a splitter status (51, 52, 54): `usual` is what the default report prints on
-// standard output, `message` what the short report says at line `where`.
-[[noreturn]] void splitterfailure(int status, const std::string& usual, const std::string& message, textorigin where);
+[[noreturn]] void fail(std::string message);
+
+// The statement splitter met an unbalanced grouping: `status` 51 (left open), 52 or 54 (a closer with
+// no opener). `usual` is what a plain run prints on standard output, `message` what a quiet run says at
+// `where`, `column` bytes into that line (unknown where the splitter was not given its file's text).
+struct splitfailure {
+    int status;
+    std::string usual;
+    std::string message;
+    textorigin where;
+    std::size_t column;
+};

@@ -35,7 +35,7 @@ constexpr int deepestlist = 64;
 
 // One operand read from a body; `at` moves past it. On failure `problem` says why and the operand's
 // text so far stays in `text`.
-struct operandreader {
+struct listedoperand {
     const std::vector<byte>& code;
     std::size_t at;
     std::size_t end;
@@ -169,7 +169,7 @@ readinstruction readinstructionat(const std::vector<byte>& code, std::size_t off
         result.next = offset + 1;
         return result;
     }
-    operandreader reader{code, offset + 1, end, "", "", 0};
+    listedoperand reader{code, offset + 1, end, "", "", 0};
     bool read = reader.readoperand(0);
     if (!reader.text.empty()) result.text += " " + reader.text;
     if (!read) {

@@ -6,19 +6,14 @@
 
 #include "common/opcodes.hpp"
 #include "compiler/nesting.hpp"
-#include "compiler/packer.hpp"
-#include "compiler/rawapi.hpp"
+#include "compiler/compileerror.hpp"
+#include "compiler/scanner.hpp"
 #include "compiler/tables.hpp"
+#include "compiler/walk.hpp"
 
 using namespace bytecode;
 
 namespace {
-
-int expressiondepth = 0;
-
-bool isdigits(std::string_view text) {
-    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
 
 // The value of a run of digits, capped just above the 32-bit range so that it cannot overflow.
 std::int64_t digitsvalue(std::string_view digits) {
@@ -30,169 +25,131 @@ std::int64_t digitsvalue(std::string_view digits) {
 
 // The head passed the integer test: digits with "-" among them. Read as a base-10 integer it is an
 // optional minus and the digits after it; anything after those is ignored.
-void compileinteger(const std::string& temp) {
+void compileinteger(compilation& c, const std::string& temp) {
     std::size_t start = temp[0] == '-' ? 1 : 0;
     std::string_view digits = std::string_view(temp).substr(start);
     digits = digits.substr(0, digits.find('-'));
-    if (digits.empty()) error("Malformed integer literal: " + temp);
+    if (digits.empty()) fail("Malformed integer literal: " + temp);
     std::int64_t value = start == 1 ? -digitsvalue(digits) : digitsvalue(digits);
-    if (value > INT_MAX || value < INT_MIN) error("Integer literal out of range: " + temp);
-    addcode(PUSHCONST);
-    addcode(INT);
-    compileint(static_cast<int>(value));
+    if (value > INT_MAX || value < INT_MIN) fail("Integer literal out of range: " + temp);
+    c.out.add(PUSHCONST);
+    c.out.add(INT);
+    c.out.addint(static_cast<int>(value));
 }
 
 // The FLOAT operand holds the integer part and one digit after the point; both are taken from the
 // digits themselves, since a float cannot hold every 32-bit integer part.
-void compiledecimal(const std::string& temp, std::string_view fraction, scantext& target) {
+void compiledecimal(compilation& c, const std::string& temp, std::string_view fraction) {
     std::string literal = temp + "." + std::string(fraction);
-    if (fraction.size() > 1) error("Decimal literal has more than one digit after the point: " + literal);
+    if (fraction.size() > 1) fail("Decimal literal has more than one digit after the point: " + literal);
     std::int64_t integerpart = digitsvalue(temp);
-    if (integerpart > INT_MAX) error("Decimal literal out of range: " + literal);
+    if (integerpart > INT_MAX) fail("Decimal literal out of range: " + literal);
     int digit = fraction[0] - '0';
-    target.drop(1 + fraction.size());
-    addcode(PUSHCONST);
-    addcode(FLOAT);
-    compileint(static_cast<int>(integerpart));
-    compileint(digit);
+    c.out.add(PUSHCONST);
+    c.out.add(FLOAT);
+    c.out.addint(static_cast<int>(integerpart));
+    c.out.addint(digit);
 }
 
-// `elements`: the text after the list's "[".
-void compilelist(std::string_view elements) {
-    scantext rest(elements);
-    piecelist items = getargs(rest, ",", {"]"});
-    for (std::string_view item : items) handleexpr(item);
-    addcode(PUSHCONST);
-    addcode(LIST);
-    for (std::size_t i = 0; i < items.size(); ++i) addcode(STACK);
-    addcode(LISTEND);
-}
+// An operand as it is emitted: its head pushed, each member access, call and index applying to the
+// value before it, a call and an index outside the scope that the path entered. `pointer` pushes a
+// pointer to the variable instead of its value.
+struct operandemitter : operandlistener {
+    operandemitter(compilation& c, lookup from, bool pointer) : c(c), from(from), pointer(pointer) {}
 
-void compilehead(std::string temp, scantext& target, int getof, int pointer) {
-    if (temp[0] == '[') {
-        compilelist(std::string_view(temp).substr(1));
-    } else if (std::string_view fraction = decimalfraction(temp, target); !fraction.empty()) {
-        compiledecimal(temp, fraction, target);
-    } else if (isnumeric(temp, false)) {
-        compileinteger(temp);
-    } else if (temp[0] == '"') {
-        temp.erase(0, 1);
-        if (!temp.empty()) temp.pop_back();
-        addcode(PUSHCONST);
-        addcode(STRING);
-        compilestring(temp);
-    } else if (getof == 0) {
-        addnamed(pointer == 1 ? PTRLOCAL : LOADLOCAL, temp);
-    } else if (getof == 1) {
-        addnamed(pointer == 1 ? PTRGLOBAL : LOADGLOBAL, temp);
-    } else {
-        addnamed(pointer == 1 ? PTRATTR : LOADATTR, temp);
+    void group(const std::string& inside) override { emitexpression(c, inside); }
+    void list(const piecelist& items) override {
+        for (std::string_view item : items) emitexpression(c, item);
+        c.out.add(PUSHCONST);
+        c.out.add(LIST);
+        for (std::size_t i = 0; i < items.size(); ++i) c.out.add(STACK);
+        c.out.add(LISTEND);
     }
-}
+    void decimal(const std::string& integer, std::string_view fraction) override {
+        compiledecimal(c, integer, fraction);
+    }
+    void integer(const std::string& text) override { compileinteger(c, text); }
+    void string(const std::string& literal) override {
+        std::string_view inside = std::string_view(literal).substr(1);
+        if (!inside.empty()) inside.remove_suffix(1);
+        c.out.add(PUSHCONST);
+        c.out.add(STRING);
+        c.out.addstring(inside);
+    }
+    void name(const std::string& name) override {
+        if (from == lookup::local) {
+            addnamed(c, pointer ? PTRLOCAL : LOADLOCAL, name);
+        } else if (from == lookup::global) {
+            addnamed(c, pointer ? PTRGLOBAL : LOADGLOBAL, name);
+        } else {
+            addnamed(c, pointer ? PTRATTR : LOADATTR, name);
+        }
+    }
+
+    std::string members(std::string_view path) override { return emitpathwalk(c, path, wentin); }
+    void attribute(const std::string& name, bool) override { addnamed(c, pointer ? PTRATTR : LOADATTR, name); }
+    void call(const piecelist& arguments, bool) override {
+        c.out.add(RESTORESCOPE);
+        emitcall(c, arguments);
+        c.out.add(SAVESCOPE);
+    }
+    void index(const std::string& text, bool) override {
+        c.out.add(ENTERTOP);
+        addnamed(c, LOADATTR, "get");
+        piecelist index;
+        index.add(text);
+        c.out.add(RESTORESCOPE);
+        emitcall(c, index);
+        c.out.add(SAVESCOPE);
+        c.out.add(LEAVE);
+    }
+
+    compilation& c;
+    lookup from;
+    bool pointer;
+    int wentin = 0;
+};
+
+// The first operand pushed, each one after it combined with the value so far.
+struct operatorchain : chainlistener {
+    explicit operatorchain(compilation& c) : c(c) {}
+    void operand(const std::string& text, const std::string& op) override {
+        if (op.empty()) {
+            emitoperand(c, text, 0);
+        } else {
+            emitoperatorstep(c, text, op);
+        }
+    }
+
+    compilation& c;
+};
 
 }  // namespace
 
-leadinggroup splitleadinggroup(std::string_view text) {
-    scantext group(text);
-    group.drop(1);
-    std::string inside = seekstring(group, {")"}, GIM, 0, false);
-    group.drop(1);
-    return {std::move(inside), group.rest()};
+void addnamed(compilation& c, byte opcode, std::string_view name) {
+    c.out.add(opcode);
+    c.out.add(STRING);
+    c.out.addstring(name);
 }
 
-bool continuesgroup(std::string_view after) {
-    if (after.empty()) return false;
-    if (!isblankortab(after[0])) return true;
-    std::size_t word = after.find_first_not_of(" \t");
-    if (word == std::string_view::npos) return false;
-    after.remove_prefix(word);
-    return std::any_of(wordoperators.begin(), wordoperators.end(), [&](const std::string& w) {
-        return after.size() > w.size() && after.starts_with(w) && isblankortab(after[w.size()]);
-    });
-}
-
-std::string_view decimalfraction(const std::string& temp, const scantext& target) {
-    if (!isdigits(temp) || !target.startswith('.')) return {};
-    std::string_view after = target.rest().substr(1);
-    std::string_view fraction = after.substr(0, after.find_first_of(".[("));
-    return isdigits(fraction) ? fraction : std::string_view{};
-}
-
-void addnamed(byte opcode, std::string_view name) {
-    addcode(opcode);
-    addcode(STRING);
-    compilestring(name);
-}
-
-bool inlist(const std::vector<std::string>& x, std::string_view element) {
-    return std::find(x.begin(), x.end(), element) != x.end();
-}
-
-bool isnumeric(const std::string& target, bool allowfloat) {
-    return std::all_of(target.begin(), target.end(),
-                       [&](char c) { return (c >= '0' && c <= '9') || c == '-' || (allowfloat && c == '.'); });
-}
-
-void handleget(std::string_view text, int pointer) {
+void emitoperand(compilation& c, std::string_view text, int pointer) {
     if (text.empty()) return;
-    addcode(SAVESCOPE);
+    c.out.add(SAVESCOPE);
     scantext target(text);
-    int getof = 0;
-    if (dropprefix(target, 'G')) getof = 1;
-    if (dropprefix(target, '@')) getof = 2;
+    lookup from = readlookup(target);
     if (dropprefix(target, '&')) pointer = 1;
     bool createcopy = dropprefix(target, '%');
-
-    if (dropprefix(target, '(')) {
-        // A parenthesised expression is the head; the path after its ")" applies to its value.
-        handleexpr(seekstring(target, {")"}, GIM, 0, false));
-        dropprefix(target, ')');
-    } else {
-        // A list's "[" stays out of its text: a long list is not copied once more to put it back.
-        bool islist = dropprefix(target, '[');
-        std::string temp = seekstring(target, pathdelimiters, GIM, 0, false);
-        if (islist) {
-            compilelist(temp);
-        } else {
-            if (temp.empty()) error("Missing operand before: " + std::string(target.rest()));
-            compilehead(std::move(temp), target, getof, pointer);
-        }
-    }
-
-    int wentin = 0;
-    while (!target.empty() && inlist(pathdelimiters, std::string(1, target.front()))) {
-        if (target.startswith('.')) {
-            target.replace(gointo(target.rest(), wentin, {}));
-            addnamed(pointer == 1 ? PTRATTR : LOADATTR, seekstring(target, pathdelimiters, GIM, 0, false));
-        }
-        if (dropprefix(target, '(')) {
-            piecelist args = getargs(target, ",", {")"});
-            dropprefix(target, ')');
-            addcode(RESTORESCOPE);
-            callfunc(args);
-            addcode(SAVESCOPE);
-        }
-        if (dropprefix(target, '[')) {
-            addcode(ENTERTOP);
-            addnamed(LOADATTR, "get");
-            piecelist index;
-            index.add(seekstring(target, {"]"}, GIM, 0, false));
-            addcode(RESTORESCOPE);
-            callfunc(index);
-            target.drop(1);
-            addcode(SAVESCOPE);
-            addcode(LEAVE);
-        }
-    }
-    for (int i = 0; i < wentin; ++i) addcode(LEAVE);
-    if (createcopy) addcode(PUSHCOPY);
+    operandemitter operand(c, from, pointer == 1);
+    walkoperand(target, operand);
+    for (int i = 0; i < operand.wentin; ++i) c.out.add(LEAVE);
+    if (createcopy) c.out.add(PUSHCOPY);
 }
 
-void handlesingleeval(std::string_view target, const std::string& op) {
+void emitoperatorstep(compilation& c, std::string_view target, const std::string& op) {
     if (op != "not") {
-        addcode(STASH);
-        handleget(target, 0);
-        addcode(UNSTASH);
+        c.out.add(STASH);
+        emitoperand(c, target, 0);
+        c.out.add(UNSTASH);
     }
     static const std::vector<std::pair<std::string, std::vector<byte>>> instructions = {
         {"+", {ADD}},          {"-", {SUB}},          {"*", {MUL}},     {"/", {DIV}},
@@ -201,38 +158,31 @@ void handlesingleeval(std::string_view target, const std::string& op) {
         {"or", {OR}},          {"xor", {XOR}},
     };
     for (const auto& [text, bytes] : instructions) {
-        if (text == op) addcode(bytes);
+        if (text == op) c.out.add(bytes);
     }
 }
 
-std::string readoperator(scantext& expression) {
-    // The operand scan stops in front of a word operator only where it stood between blanks.
-    auto word = std::find_if(wordoperators.begin(), wordoperators.end(),
-                             [&](const std::string& w) { return checkstrings(expression.rest(), w); });
-    if (word == wordoperators.end()) return seekstring(expression, operators, GIM, 1, true);
-    expression.drop(word->size());
-    return *word;
+void emitexpression(compilation& c, std::string_view text) {
+    operatorchain chain(c);
+    walkchain(text, c.expressiondepth, chain);
 }
 
-void handleexpr(std::string_view text) {
-    nestinglevel level(expressiondepth, expressionlimit);
-    if (text.empty()) error("handleexpr: expression empty!");
-    scantext expression(text);
-    if (expression.startswith('(')) {
-        leadinggroup group = splitleadinggroup(text);
-        if (!continuesgroup(group.after)) expression.replace(std::move(group.inside));
-    }
+void emitcall(compilation& c, const piecelist& arguments) {
+    c.out.add(STASH);
+    for (std::string_view argument : arguments) emitexpression(c, argument);
+    c.out.add(UNSTASH);
+    c.out.add(CALL);
+    c.out.add(INT);
+    c.out.addint(static_cast<int>(arguments.size()));
+}
 
-    std::string op;
-    while (true) {
-        std::string current = seekstring(expression, operators, GIM, 0, true);
-        if (current.empty()) break;
-        if (op.empty()) {
-            handleget(current, 0);
-        } else {
-            handlesingleeval(current, op);
-        }
-        if (op == "not") continue;
-        op = readoperator(expression);
-    }
+std::string emitpathwalk(compilation& c, std::string_view path, int& wentin) {
+    c.out.add(ENTERTOP);
+    wentin += 1;
+    return walkmembers(path, [&](const std::string& member) {
+        c.out.add(ENTERATTR);
+        c.out.add(STRING);
+        c.out.addstring(member);
+        wentin += 1;
+    });
 }

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "compiler/packer.hpp"
+#include "compiler/compileerror.hpp"
 
 int deepestnesting(std::string_view text) {
     int depth = 0;
@@ -28,7 +28,7 @@ int deepestnesting(std::string_view text) {
 
 nestinglevel::nestinglevel(int& depth, int limit) : depth(depth) {
     // Checked before counting: a level whose constructor fails is never given back.
-    if (depth >= limit) error("Nesting too deep.");
+    if (depth >= limit) fail("Nesting too deep.");
     depth += 1;
 }
 

@@ -19,7 +19,7 @@ int deepestnesting(std::string_view text);
 
 // Holds one level of a recursion for as long as it lives. The compiler's recursions are bounded so
 // that no text, however built, runs the stack out: past `limit` levels the compile error "Nesting too
-// deep." ends the process. Leaving a level (also by an exception) gives it back, so there is nothing
+// deep." is thrown. Leaving a level (also by an exception) gives it back, so there is nothing
 // to reset between compilations.
 class nestinglevel {
 public:

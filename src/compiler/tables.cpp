@@ -12,7 +12,7 @@ const std::vector<std::string> statements = {
     "$@", "if", "while", "for", "def", "also", "return", "class",
 };
 
-const std::map<std::string, std::string> GIM = {
+const std::map<std::string, std::string> groupingpairs = {
     {"(", ")"},
     {"[", "]"},
     {"{", "}"},

@@ -19,7 +19,7 @@ extern const std::vector<std::string> pathdelimiters;
 extern const std::vector<std::string> statements;
 
 // Grouping pairs, opener to closer, inside which no search target is recognised.
-extern const std::map<std::string, std::string> GIM;
+extern const std::map<std::string, std::string> groupingpairs;
 
 // Module file name to source text, for the modules that ship inside the program.
 extern const std::map<std::string, std::string> builtinmodules;

@@ -2,16 +2,14 @@
 
 #include <algorithm>
 
-#include "common/process.hpp"
-#include "compiler/expressions.hpp"
+#include "compiler/compileerror.hpp"
 #include "compiler/nesting.hpp"
-#include "compiler/rawapi.hpp"
+#include "compiler/scanner.hpp"
 #include "compiler/tables.hpp"
+#include "compiler/walk.hpp"
 #include "compiler/warntext.hpp"
 
 namespace {
-
-enum class lookup { local, global, attribute };
 
 // Blanks, tabs and line ends: in a name, each is part of it.
 bool hasblank(std::string_view text) { return text.find_first_of(" \t\n") != std::string_view::npos; }
@@ -41,17 +39,12 @@ void reportdroppedgroup(warnstate& state, const std::string& text, std::string_v
 
 // The components of a member path before the last one are entered as attributes by their whole text.
 // Returns the last component with whatever follows it.
-std::string walkpath(warnstate& state, const std::string& operand, const std::string& path, const place& where,
-                     int& entered) {
-    scantext rest(path);
-    std::string component;
-    while (rest.startswith('.')) {
-        rest.drop(1);
-        component = seekstring(rest, {"."}, GIM, 0, false);
-        if (!rest.startswith('.')) break;
+std::string entermembers(warnstate& state, const std::string& operand, std::string_view path, const place& where,
+                         int& entered) {
+    return walkmembers(path, [&](const std::string& component) {
         entered += 1;
         noteblank(state, "an attribute named", component, where);
-        if (component.find_first_of("([") == std::string::npos) continue;
+        if (component.find_first_of("([") == std::string::npos) return;
         std::string message = quoted(operand) + " fails when it runs: inside a member path " + quoted(component) +
                               " is looked up as one attribute name, call and all";
         std::size_t end = operand.find("." + component + ".");
@@ -60,8 +53,7 @@ std::string walkpath(warnstate& state, const std::string& operand, const std::st
                        " in a variable and go on from there";
         }
         state.report(pieceoffset(where, component), std::move(message));
-    }
-    return component;
+    });
 }
 
 bool isnumbertext(std::string_view text) {
@@ -111,81 +103,78 @@ std::string readhint(const std::string& name) {
     return "";
 }
 
-// Compiles the head of an operand: a list literal, a number, a string or a name.
-void walkhead(warnstate& state, const std::string& temp, scantext& target, lookup from, const place& where) {
-    if (temp[0] == '[') {
-        scantext elements(temp);
-        elements.drop(1);
-        for (std::string_view item : getargs(elements, ",", {"]"})) walkexpr(state, std::string(item), where);
-    } else if (std::string_view fraction = decimalfraction(temp, target); !fraction.empty()) {
-        target.drop(1 + fraction.size());
-    } else if (isnumeric(temp, false)) {
-        // a number reads nothing
-    } else if (temp[0] == '"') {
+// What an operand does: blanks that end up in its names and strings, strings glued together, the
+// names it reads, print given a number, the names setattr stores; its group, list items, arguments and
+// indexes are expressions of their own.
+struct operandchecks : operandlistener {
+    operandchecks(warnstate& state, const std::string& text, const place& where, lookup from)
+        : state(state), text(text), where(where), from(from), direct(from == lookup::local) {}
+
+    void group(const std::string& inside) override { walkexpr(state, inside, where); }
+    void list(const piecelist& items) override {
+        for (std::string_view item : items) walkexpr(state, std::string(item), where);
+    }
+    void decimal(const std::string&, std::string_view) override {}
+    void integer(const std::string&) override {}
+    void string(const std::string& literal) override {
         // The last character is dropped as the closing quote even when it is a blank.
-        std::string compiled = temp.size() < 2 ? "" : temp.substr(1, temp.size() - 2);
-        if (isblankortab(temp.back())) {
-            noteblanked(state, "the string", compiled, pieceoffset(where, temp));
+        std::string compiled = literal.size() < 2 ? "" : literal.substr(1, literal.size() - 2);
+        if (isblankortab(literal.back())) {
+            noteblanked(state, "the string", compiled, pieceoffset(where, literal));
         } else if (gluedstrings(compiled)) {
             state.report(
-                pieceoffset(where, temp),
-                quoted(temp) + " compiles as the one string " + quoted(compiled) +
+                pieceoffset(where, literal),
+                quoted(literal) + " compiles as the one string " + quoted(compiled) +
                     ": a bracket inside a string literal counts for the compiler, so the string runs on "
                     "past its closing quote; put each string that holds a bracket in a variable on a line of its own");
         }
-    } else if (from == lookup::attribute) {
-        noteblank(state, "an attribute named", temp, where);
-    } else if (hasblank(temp)) {
-        noteblank(state, from == lookup::global ? "a global named" : "a variable named", temp, where);
-        if (temp.starts_with("not ") && !hasblank(temp.substr(4))) state.negated = temp.substr(4);
-    } else {
-        std::string hint = from == lookup::local ? readhint(temp) : "";
-        state.read(temp, from == lookup::global, pieceoffset(where, temp), hint);
     }
-}
-
-void walkoperand(warnstate& state, const std::string& text, const place& where) {
-    if (text.empty()) return;
-    scantext target(text);
-    lookup from = lookup::local;
-    if (dropprefix(target, 'G')) from = lookup::global;
-    if (dropprefix(target, '@')) from = lookup::attribute;
-    dropprefix(target, '&');
-    dropprefix(target, '%');
-
-    std::string head;
-    if (dropprefix(target, '(')) {
-        walkexpr(state, seekstring(target, {")"}, GIM, 0, false), where);
-        dropprefix(target, ')');
-    } else {
-        bool readd = dropprefix(target, '[');
-        head = seekstring(target, pathdelimiters, GIM, 0, false);
-        if (readd) head = "[" + head;
-        if (head.empty()) throw walkstopped{};
-        walkhead(state, head, target, from, where);
+    void name(const std::string& name) override {
+        head = name;
+        if (from == lookup::attribute) {
+            noteblank(state, "an attribute named", name, where);
+        } else if (hasblank(name)) {
+            noteblank(state, from == lookup::global ? "a global named" : "a variable named", name, where);
+            if (name.starts_with("not ") && !hasblank(name.substr(4))) state.negated = name.substr(4);
+        } else {
+            std::string hint = from == lookup::local ? readhint(name) : "";
+            state.read(name, from == lookup::global, pieceoffset(where, name), hint);
+        }
     }
 
-    bool direct = from == lookup::local;  // a call straight after a plain name calls that name
-    int entered = 0;
-    while (!target.empty() && inlist(pathdelimiters, std::string(1, target.front()))) {
-        if (target.startswith('.')) {
-            target.replace(walkpath(state, text, std::string(target.rest()), where, entered));
-            noteblank(state, "an attribute named", seekstring(target, pathdelimiters, GIM, 0, false), where);
-            direct = false;
-        }
-        if (dropprefix(target, '(')) {
-            piecelist args = getargs(target, ",", {")"});
-            dropprefix(target, ')');
-            if (direct && head == "print") checkprint(state, args, where);
-            if (direct && head == "setattr") notesetattr(state, args);
-            for (std::string_view arg : args) walkexpr(state, std::string(arg), where);
-        }
-        if (dropprefix(target, '[')) {
-            walkexpr(state, seekstring(target, {"]"}, GIM, 0, false), where);
-            target.drop(1);
-        }
+    std::string members(std::string_view path) override { return entermembers(state, text, path, where, entered); }
+    void attribute(const std::string& name, bool) override {
+        noteblank(state, "an attribute named", name, where);
         direct = false;
     }
+    void call(const piecelist& arguments, bool) override {
+        if (direct && head == "print") checkprint(state, arguments, where);
+        if (direct && head == "setattr") notesetattr(state, arguments);
+        for (std::string_view argument : arguments) walkexpr(state, std::string(argument), where);
+        direct = false;
+    }
+    void index(const std::string& index, bool) override {
+        walkexpr(state, index, where);
+        direct = false;
+    }
+
+    warnstate& state;
+    const std::string& text;
+    const place& where;
+    lookup from;
+    std::string head;  // the head when it is a name
+    bool direct;       // a call straight after a plain name calls that name
+    int entered = 0;
+};
+
+void checkoperand(warnstate& state, const std::string& text, const place& where) {
+    if (text.empty()) return;
+    scantext target(text);
+    lookup from = readlookup(target);
+    dropprefix(target, '&');
+    dropprefix(target, '%');
+    operandchecks operand(state, text, where, from);
+    walkoperand(target, operand);
     std::string_view rest = target.rest();
     if (onlyblanks(rest)) return;
     std::string kept = text.substr(0, text.size() - std::min(rest.size(), text.size()));
@@ -193,26 +182,25 @@ void walkoperand(warnstate& state, const std::string& text, const place& where) 
                                                quoted(rest) + ", is dropped");
 }
 
-void walkexpr(warnstate& state, const std::string& text, const place& where) {
-    nestinglevel level(state.expressiondepth, expressionlimit);
-    if (text.empty()) throw walkstopped{};
-    scantext expression(text);
-    if (expression.startswith('(')) {
-        leadinggroup group = splitleadinggroup(text);
-        if (!continuesgroup(group.after)) {
-            if (!onlyblanks(group.after)) reportdroppedgroup(state, text, group.after, where);
-            expression.replace(std::move(group.inside));
-        }
+// What an expression does: a group whose trailing text is dropped; every operand but those after a
+// "not", which the compiler does not read.
+struct chainchecks : chainlistener {
+    chainchecks(warnstate& state, const std::string& text, const place& where) : state(state), text(text), where(where) {}
+    void droppedafter(std::string_view after) override {
+        if (!onlyblanks(after)) reportdroppedgroup(state, text, after, where);
+    }
+    void operand(const std::string& current, const std::string& op) override {
+        if (op != "not") checkoperand(state, current, where);
     }
 
-    std::string op;
-    while (true) {
-        std::string current = seekstring(expression, operators, GIM, 0, true);
-        if (current.empty()) break;
-        if (op != "not") walkoperand(state, current, where);
-        if (op == "not") continue;
-        op = readoperator(expression);
-    }
+    warnstate& state;
+    const std::string& text;
+    const place& where;
+};
+
+void walkexpr(warnstate& state, const std::string& text, const place& where) {
+    chainchecks chain{state, text, where};
+    walkchain(text, state.expressiondepth, chain);
 }
 
 void reportblanks(warnstate& state, const token& expression) {
@@ -258,6 +246,44 @@ void reportelementassignment(warnstate& state, const token& target, const std::s
     state.report(target.offset, std::move(message));
 }
 
+// What a target does: the name it assigns (a plain name, an attribute inside $@, a global, a member
+// stored on the program root), or the name it reads on the way; every argument and index is an
+// expression of its own; an index makes it an element assignment.
+struct targetchecks : targetlistener {
+    targetchecks(warnstate& state, const token& target, const place& where)
+        : state(state), target(target), where(where) {}
+    void name(lookup from, const std::string& name, bool last) override {
+        if (!last) {
+            if (from != lookup::attribute) state.read(name, from == lookup::global, target.offset);
+        } else if (from == lookup::local || (from == lookup::attribute && state.entered > 0)) {
+            state.plainassigned.insert(name);
+        } else if (from == lookup::global) {
+            state.globalassigned.insert(name);
+        }
+        rootmember = from == lookup::global && name == "progroot";
+    }
+    std::string members(std::string_view path) override {
+        return entermembers(state, target.text, path, where, entered);
+    }
+    void attribute(const std::string& name, bool last) override {
+        if (last && rootmember && entered == 0) state.plainassigned.insert(name);
+    }
+    void call(const piecelist& arguments, bool) override {
+        for (std::string_view argument : arguments) walkexpr(state, std::string(argument), where);
+    }
+    void index(const std::string& index, bool) override {
+        indexed = true;
+        if (!index.empty()) walkexpr(state, index, where);
+    }
+
+    warnstate& state;
+    const token& target;
+    const place& where;
+    bool rootmember = false;
+    int entered = 0;
+    bool indexed = false;
+};
+
 }  // namespace
 
 void checkexpression(warnstate& state, const token& expression) {
@@ -270,42 +296,9 @@ void checkexpression(warnstate& state, const token& expression) {
 
 void checktarget(warnstate& state, const token& target, const std::string& value) {
     place where{target.text, target.offset};
-    if (target.text.empty()) throw walkstopped{};
-    scantext text(target.text);
-    lookup from = lookup::local;
-    if (dropprefix(text, 'G')) from = lookup::global;
-    if (dropprefix(text, '@')) from = lookup::attribute;
-    std::string head = seekstring(text, pathdelimiters, GIM, 0, false);
-    if (!text.empty()) {
-        if (from != lookup::attribute) state.read(head, from == lookup::global, target.offset);
-    } else if (from == lookup::local || (from == lookup::attribute && state.entered > 0)) {
-        state.plainassigned.insert(head);
-    } else if (from == lookup::global) {
-        state.globalassigned.insert(head);
-    }
-
-    bool rootmember = from == lookup::global && head == "progroot";
-    bool indexed = false;
-    int entered = 0;
-    while (text.startswith('.') || text.startswith('[') || text.startswith('(')) {
-        if (text.startswith('.')) {
-            text.replace(walkpath(state, target.text, std::string(text.rest()), where, entered));
-            std::string name = seekstring(text, pathdelimiters, GIM, 0, false);
-            if (text.empty() && rootmember && entered == 0) state.plainassigned.insert(name);
-        }
-        if (dropprefix(text, '(')) {
-            piecelist args = getargs(text, ",", {")"});
-            dropprefix(text, ')');
-            for (std::string_view arg : args) walkexpr(state, std::string(arg), where);
-        }
-        if (dropprefix(text, '[')) {
-            std::string index = seekstring(text, {"]"}, GIM, 0, false);
-            text.drop(1);
-            indexed = true;
-            if (!index.empty()) walkexpr(state, index, where);
-        }
-    }
-    if (indexed) reportelementassignment(state, target, value);
+    targetchecks checks{state, target, where};
+    walktarget(target.text, checks);
+    if (checks.indexed) reportelementassignment(state, target, value);
 }
 
 bool compilescleanly(const warnstate& state, const std::string& text) {
@@ -316,7 +309,7 @@ bool compilescleanly(const warnstate& state, const std::string& text) {
         checkexpression(scratch, {text, 0});
     } catch (const walkstopped&) {
         return false;
-    } catch (const processended&) {
+    } catch (const compileerror&) {
         return false;
     }
     return scratch.found.empty();

@@ -1,11 +1,9 @@
 #include "compiler/warnings.hpp"
 
 #include <algorithm>
-#include <iostream>
 #include <set>
 
-#include "common/process.hpp"
-#include "compiler/capturedstream.hpp"
+#include "compiler/compileerror.hpp"
 #include "compiler/warnnames.hpp"
 #include "compiler/warnwalk.hpp"
 
@@ -20,30 +18,36 @@ std::size_t fileindex(const warnstate& state, const warnfile* file) {
 
 }  // namespace
 
-std::vector<std::string> warnings(const std::string& source, const std::string& path) {
-    // The compiler's own reports of a program that does not compile are the compiler's to print. The
-    // compiler's pieces that the walk runs end the run where the program does not compile: for the
-    // whole walk, that ends the walk instead (the splitter's status is read that way too).
-    capturedstream output(std::cout);
-    capturedstream errors(std::cerr);
-
+warningsfound warnings(const std::string& source, const compilerequest& request) {
     warnstate state;
-    const warnfile& program = state.files.emplace_back(path, source, false);
+    state.modules = &request.modules;
+    state.plainassigned = request.defined.plain;
+    state.globalassigned = request.defined.global;
+    const warnfile& program = state.files.emplace_back(request.name, source, false, static_cast<int>(request.firstline));
+    // The pass stops where the program does not compile: the compiler reports that.
+    bool complete = false;
     try {
         walkfile(state, program);
         checkreads(state);
+        complete = true;
     } catch (const walkstopped&) {
-    } catch (const processended&) {
+    } catch (const compileerror&) {
     }
 
+    // The order a run prints them in: by file (the program first, then the modules in the order they
+    // are imported, each read once however often it is imported) and line, stably, so that within a
+    // line they stay in the order they were found; a text said twice is said once.
     std::stable_sort(state.found.begin(), state.found.end(), [&](const warning& a, const warning& b) {
         return std::pair(fileindex(state, a.file), a.line) < std::pair(fileindex(state, b.file), b.line);
     });
-    std::vector<std::string> out;
+    warningsfound out;
     std::set<std::string> said;
     for (const warning& w : state.found) {
         std::string text = w.file->name + ":" + std::to_string(w.line) + ": warning: " + w.message;
-        if (said.insert(text).second) out.push_back(std::move(text));
+        if (!said.insert(text).second) continue;
+        out.warnings.push_back({{w.file->name, static_cast<std::uint32_t>(w.line), w.column}, std::move(text)});
     }
+    out.complete = complete;
+    out.assigned = {std::move(state.plainassigned), std::move(state.globalassigned)};
     return out;
 }

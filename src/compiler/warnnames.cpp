@@ -99,6 +99,6 @@ void checkreads(warnstate& state) {
         if (assigned || !said.insert({read.file, read.line, read.name, read.global}).second) continue;
         std::string message =
             read.global ? globalmessage(read, state, globalcache) : localmessage(read, known, localcache);
-        state.found.push_back({read.file, read.line, std::move(message)});
+        state.found.push_back({read.file, read.line, read.column, std::move(message)});
     }
 }

@@ -1,38 +1,11 @@
 #include "compiler/warnsplit.hpp"
 
-#include <iostream>
 #include <string>
 
-#include "common/process.hpp"
-#include "compiler/capturedstream.hpp"
-#include "compiler/parser.hpp"
+#include "compiler/splitter.hpp"
 #include "compiler/warntext.hpp"
 
 namespace {
-
-// What the splitter made of a text: its statements with where each token begins, or the status it
-// ended the run with; and what it complained about on standard error on the way.
-struct split {
-    int status = 0;
-    std::string complaints;
-    std::vector<std::vector<std::string>> statements;
-    segmentstarts starts;
-};
-
-// The warnings catch the end of the process while they read a program (see warnings()), so a splitter
-// that ends the run returns here with its status.
-split trysplit(std::string_view text) {
-    split result;
-    capturedstream output(std::cout);
-    capturedstream errors(std::cerr);
-    try {
-        result.statements = parse(text, {}, &result.starts);
-    } catch (const processended& ended) {
-        result.status = ended.status;
-    }
-    result.complaints = errors.text();
-    return result;
-}
 
 // Texts of the same length split alike when their tokens have the same lengths: only blanks, tabs and
 // line ends fall between tokens.
@@ -47,13 +20,18 @@ bool tokensalike(const std::vector<std::vector<std::string>>& a, const std::vect
     return true;
 }
 
-bool splitalike(const split& a, const split& b) {
-    return a.status == b.status && a.complaints == b.complaints && tokensalike(a.statements, b.statements);
+// What the splitter tells a reader of -w: its complaints, and how it failed.
+bool toldalike(const wholesplit& a, const wholesplit& b) {
+    return a.complaints == b.complaints && a.message == b.message;
+}
+
+bool splitalike(const wholesplit& a, const wholesplit& b) {
+    return a.status == b.status && toldalike(a, b) && tokensalike(a.statements, b.statements);
 }
 
 // The statements of a text that the splitter cut up, each token with its place (`offset` is the
 // text's).
-std::vector<std::vector<token>> placed(const split& result, std::size_t offset) {
+std::vector<std::vector<token>> placed(const wholesplit& result, std::size_t offset) {
     std::vector<std::vector<token>> out;
     for (std::size_t s = 0; s < result.statements.size(); ++s) {
         std::vector<token>& tokens = out.emplace_back();
@@ -104,12 +82,12 @@ std::string neutralised(std::string_view text, const std::vector<std::size_t>& c
 
 // The first character whose counting makes the split differ: with the characters before it counted
 // and those after it not, counting it changes the split.
-std::size_t culprit(std::string_view text, const std::vector<std::size_t>& chars, const split& uncounted) {
+std::size_t culprit(std::string_view text, const std::vector<std::size_t>& chars, const wholesplit& uncounted) {
     std::size_t alike = 0;
     std::size_t differs = chars.size();
     while (differs - alike > 1) {
         std::size_t middle = (alike + differs) / 2;
-        if (splitalike(trysplit(neutralised(text, chars, middle)), uncounted)) {
+        if (splitalike(splitwhole(neutralised(text, chars, middle)), uncounted)) {
             alike = middle;
         } else {
             differs = middle;
@@ -119,7 +97,7 @@ std::size_t culprit(std::string_view text, const std::vector<std::size_t>& chars
 }
 
 // What counting does to the split, as the end of a sentence.
-std::string consequence(const split& counted, const split& uncounted) {
+std::string consequence(const wholesplit& counted, const wholesplit& uncounted) {
     std::vector<std::string> effects;
     if (counted.status == 51) {
         return "so a bracket or quote stays open at the end of the line: the statement runs on into the lines after "
@@ -133,7 +111,7 @@ std::string consequence(const split& counted, const split& uncounted) {
     } else if (!tokensalike(counted.statements, uncounted.statements)) {
         effects.push_back("the line is cut into other tokens than it shows");
     }
-    if (counted.complaints != uncounted.complaints) {
+    if (!toldalike(counted, uncounted)) {
         effects.push_back("the splitter prints \"PARSER FAILURE\" and miscounts the rest of the block");
     }
     std::string out = "so";
@@ -144,8 +122,8 @@ std::string consequence(const split& counted, const split& uncounted) {
 // Works where the literal on a line of its own splits as an assignment of one value.
 std::string ownlinerewrite(std::string_view string) {
     std::string assignment = "s = " + std::string(string);
-    split result = trysplit(assignment);
-    bool clean = result.status == 0 && result.complaints.empty() && result.statements.size() == 1 &&
+    wholesplit result = splitwhole(assignment);
+    bool clean = result.status == 0 && result.complaints == 0 && result.statements.size() == 1 &&
                  result.statements[0].size() == 3;
     return clean ? "; write the string on a line of its own, as in " + assignment + ", and use s" : "";
 }
@@ -175,7 +153,7 @@ void reportcounted(warnstate& state, std::string_view text, std::size_t offset, 
 // is judged alone first, so that each trap is reported where it stands; what only the block as a
 // whole shows is reported at the first character that makes the difference.
 void reportcountedblock(warnstate& state, std::string_view text, std::size_t offset,
-                        const std::vector<std::size_t>& chars, const split& counted, const split& uncounted) {
+                        const std::vector<std::size_t>& chars, const wholesplit& counted, const wholesplit& uncounted) {
     bool reported = false;
     std::size_t next = 0;
     for (const auto& statement : placed(uncounted, 0)) {
@@ -187,8 +165,8 @@ void reportcountedblock(warnstate& state, std::string_view text, std::size_t off
         }
         if (inside.empty()) continue;
         std::string_view piece = text.substr(begin, end - begin);
-        split alone = trysplit(piece);
-        split uncountedalone = trysplit(neutralised(piece, inside, 0));
+        wholesplit alone = splitwhole(piece);
+        wholesplit uncountedalone = splitwhole(neutralised(piece, inside, 0));
         if (splitalike(alone, uncountedalone)) continue;
         reportcounted(state, text, offset, begin + culprit(piece, inside, uncountedalone),
                       consequence(alone, uncountedalone));
@@ -200,10 +178,10 @@ void reportcountedblock(warnstate& state, std::string_view text, std::size_t off
 }  // namespace
 
 std::vector<std::vector<token>> splitblock(warnstate& state, std::string_view text, std::size_t offset) {
-    split counted = trysplit(text);
+    wholesplit counted = splitwhole(text);
     std::vector<std::size_t> chars = countable(text, literals(text));
     if (!chars.empty()) {
-        split uncounted = trysplit(neutralised(text, chars, 0));
+        wholesplit uncounted = splitwhole(neutralised(text, chars, 0));
         if (!splitalike(counted, uncounted)) reportcountedblock(state, text, offset, chars, counted, uncounted);
     }
     if (counted.status != 0) throw walkstopped{};

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "compiler/request.hpp"
+
 // What the warnings pass knows while it reads a program the way the compiler does.
 
 // One source file: the program, a module file or a built-in module.
@@ -14,10 +16,13 @@ struct warnfile {
     std::string name;  // as warnings show it
     std::string text;  // as read, before any escape is translated
     bool builtin;      // nothing inside a built-in module is warned about
+    int firstline;     // the number of the text's first line
     std::vector<std::size_t> linestarts;
 
-    warnfile(std::string name, std::string text, bool builtin);
+    warnfile(std::string name, std::string text, bool builtin, int firstline = 1);
     int lineat(std::size_t offset) const;
+    // Bytes from the start of the offset's line.
+    std::size_t columnat(std::size_t offset) const;
 };
 
 // A token of a statement, with the place in its file where it begins.
@@ -29,6 +34,7 @@ struct token {
 struct warning {
     const warnfile* file;
     int line;
+    std::size_t column;
     std::string message;
 };
 
@@ -38,6 +44,7 @@ struct nameread {
     bool global;
     const warnfile* file;
     int line;
+    std::size_t column;
     std::string hint;  // said instead of the usual advice, when the read has a likelier cause
 };
 
@@ -48,11 +55,13 @@ struct place {
     std::size_t offset;
 };
 
-// A compile error met while reading: the compiler reports it; the pass stops.
+// A compile error met while reading (or the compiler's own, compileerror): the compiler reports it;
+// the pass stops.
 struct walkstopped {};
 
 struct warnstate {
     std::deque<warnfile> files;  // the program first, then the modules in the order they are imported
+    const moduleresolver* modules = nullptr;  // where `also` finds a module
     const warnfile* file = nullptr;
     std::vector<warning> found;
     std::vector<nameread> reads;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "compiler/rawapi.hpp"
+#include "compiler/scanner.hpp"
 #include "compiler/tables.hpp"
 
 namespace {

@@ -4,11 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "common/sourcetext.hpp"
-#include "compiler/expressions.hpp"
 #include "compiler/nesting.hpp"
-#include "compiler/rawapi.hpp"
+#include "compiler/scanner.hpp"
 #include "compiler/tables.hpp"
+#include "compiler/walk.hpp"
 #include "compiler/warnexpressions.hpp"
 #include "compiler/warnsplit.hpp"
 #include "compiler/warntext.hpp"
@@ -39,7 +38,7 @@ std::string condition(const warnstate& state, const std::vector<std::string>& pi
     bool grouped = group.startswith('(');
     if (grouped) {
         group.drop(1);
-        seekstring(group, {")"}, GIM, 0, false);
+        seekstring(group, {")"}, groupingpairs, 0, false);
         grouped = group.rest() == ")";
     }
     return grouped ? value : "(" + value + ")";
@@ -109,7 +108,6 @@ void walkformblock(warnstate& state, const tokens& statement, std::size_t at, in
 
 void walkmodule(warnstate& state, const token& name) {
     std::string filename = name.text + ".VKEX";
-    auto builtin = builtinmodules.find(filename);
     if (filename == "strings.VKEX") {
         state.report(name.offset,
                      "the functions of the strings module stop the run with a machine error: its own "
@@ -117,60 +115,11 @@ void walkmodule(warnstate& state, const token& name) {
                      "get(i) instead");
     }
     if (!state.walkedmodules.insert(filename).second) return;
-    bool isbuiltin = builtin != builtinmodules.end();
-    sourceread module = isbuiltin ? sourceread{builtin->second} : readsource(filename);
-    // A module that cannot be read is a compile error: the compiler reports it.
-    if (module.failure != 0) throw walkstopped{};
-    const warnfile& file = state.files.emplace_back(filename, std::move(module.text), isbuiltin);
+    moduletext module = readmodule(*state.modules, filename);
+    const warnfile& file = state.files.emplace_back(filename, std::move(module.text), module.builtin);
     const warnfile* importer = state.file;
     walkfile(state, file);
     state.file = importer;
-}
-
-void needs(const tokens& statement, std::size_t count) {
-    if (statement.size() < count) throw walkstopped{};
-}
-
-void walkkeyword(warnstate& state, const tokens& statement, int mode) {
-    const std::string& keyword = statement[0].text;
-    if (keyword == "if" || keyword == "while") {
-        needs(statement, 3);
-        checkexpression(state, statement[1]);
-        walkformblock(state, statement, 2, 0);
-    } else if (keyword == "for") {
-        needs(statement, 5);
-        checkexpression(state, statement[1]);
-        state.plainassigned.insert(statement[3].text);
-        walkformblock(state, statement, 4, 0);
-    } else if (keyword == "def") {
-        needs(statement, 2);
-        scantext unpreppedname(statement[1].text);
-        std::string name = seekstring(unpreppedname, {"("}, GIM, 0, false);
-        if (unpreppedname.empty()) throw walkstopped{};
-        needs(statement, 3);
-        if (mode == 1) name = "@" + name;
-        unpreppedname.drop(1);
-        for (std::string_view parameter : getargs(unpreppedname, ",", {")"})) state.plainassigned.emplace(parameter);
-        walkformblock(state, statement, 2, 0);
-        checktarget(state, {name, statement[1].offset}, "");
-    } else if (keyword == "class") {
-        needs(statement, 3);
-        walkformblock(state, statement, 2, 1);
-        checktarget(state, statement[1], "");
-    } else if (keyword == "$@") {
-        needs(statement, 3);
-        checkexpression(state, statement[1]);
-        state.entered += 1;
-        walkformblock(state, statement, 2, 0);
-        state.entered -= 1;
-    } else if (keyword == "also") {
-        needs(statement, 2);
-        walkmodule(state, statement[1]);
-        reportleftover(state, statement, 2);
-    } else if (keyword == "return") {
-        if (statement.size() > 1 && !statement[1].text.empty()) checkexpression(state, statement[1]);
-        reportleftover(state, statement, 2);
-    }
 }
 
 // `x = a + b`, `x= a`, `x =a`: an assignment written with blanks where a token has to be whole.
@@ -207,7 +156,7 @@ tokens withblanks(const tokens& statement, const std::string& keyword) {
     std::string rest = statement[0].text.substr(keyword.size());
     scantext group(rest);
     group.drop(1);
-    seekstring(group, {")"}, GIM, 0, false);
+    seekstring(group, {")"}, groupingpairs, 0, false);
     std::size_t end = std::min(group.pos + 1, rest.size());
     tokens out = {{keyword, 0}, {rest.substr(0, end), 0}};
     if (end < rest.size()) out.push_back({rest.substr(end), 0});
@@ -261,30 +210,68 @@ void walkexpressionstatement(warnstate& state, const tokens& statement) {
     state.report(statement[1].offset, std::move(message));
 }
 
-void walkstatement(warnstate& state, tokens statement, int mode) {
-    std::erase_if(statement, [](const token& t) { return t.text.empty() || t.text == " " || t.text == "\t"; });
-    if (statement.empty()) return;
-    const std::string& head = statement[0].text;
-    if (statement.size() == 3 && statement[1].text == "=") {
-        if (mode == 1) throw walkstopped{};
+// What a statement does: its expressions and targets, the names it assigns, its blocks and modules,
+// and the tokens it leaves over.
+struct statementchecks : statementlistener {
+    statementchecks(warnstate& state, const tokens& statement) : state(state), statement(statement) {}
+
+    void assignment() override {
         checkexpression(state, statement[2]);
         checktarget(state, statement[0], statement[2].text);
-    } else if (inlist(statements, head)) {
-        if (mode == 1 && head != "def") throw walkstopped{};
-        walkkeyword(state, statement, mode);
-    } else {
-        if (mode == 1) throw walkstopped{};
-        walkexpressionstatement(state, statement);
     }
+    void expression() override { walkexpressionstatement(state, statement); }
+    void ifstatement() override {
+        checkexpression(state, statement[1]);
+        walkformblock(state, statement, 2, 0);
+    }
+    void whilestatement() override { ifstatement(); }
+    void forstatement() override {
+        checkexpression(state, statement[1]);
+        state.plainassigned.insert(statement[3].text);
+        walkformblock(state, statement, 4, 0);
+    }
+    void def(const std::string& name, const piecelist& parameters) override {
+        for (std::string_view parameter : parameters) state.plainassigned.emplace(parameter);
+        walkformblock(state, statement, 2, 0);
+        checktarget(state, {name, statement[1].offset}, "");
+    }
+    void classstatement() override {
+        walkformblock(state, statement, 2, 1);
+        checktarget(state, statement[1], "");
+    }
+    void enter() override {
+        checkexpression(state, statement[1]);
+        state.entered += 1;
+        walkformblock(state, statement, 2, 0);
+        state.entered -= 1;
+    }
+    void also() override {
+        walkmodule(state, statement[1]);
+        reportleftover(state, statement, 2);
+    }
+    void returnstatement() override {
+        if (statement.size() > 1 && !statement[1].text.empty()) checkexpression(state, statement[1]);
+        reportleftover(state, statement, 2);
+    }
+
+    warnstate& state;
+    const tokens& statement;
+};
+
+void checkstatement(warnstate& state, tokens statement, int mode) {
+    std::erase_if(statement, [](const token& t) { return t.text.empty() || t.text == " " || t.text == "\t"; });
+    std::vector<std::string_view> pieces(statement.size());
+    std::transform(statement.begin(), statement.end(), pieces.begin(),
+                   [](const token& t) { return std::string_view(t.text); });
+    statementchecks checks(state, statement);
+    walkstatement(pieces, mode, checks);
 }
 
 void walkblock(warnstate& state, std::string_view text, std::size_t offset, int mode) {
     nestinglevel level(state.blockdepth, blocklimit);
-    if (text.starts_with('{')) {
-        text = text.size() < 2 ? std::string_view() : text.substr(1, text.size() - 2);
-        offset += 1;
-    }
-    for (tokens& statement : splitblock(state, text, offset)) walkstatement(state, std::move(statement), mode);
+    if (text.starts_with('{')) offset += 1;
+    text = blockbody(text);
+    for (tokens& statement : splitblock(state, text, offset)) checkstatement(state, std::move(statement), mode);
 }
 
 }  // namespace

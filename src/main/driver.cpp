@@ -7,9 +7,8 @@
 #include "common/positionreport.hpp"
 #include "common/process.hpp"
 #include "common/sourcetext.hpp"
-#include "compiler/compileerror.hpp"
-#include "compiler/compiler.hpp"
-#include "compiler/packer.hpp"
+#include "compiler/compile.hpp"
+#include "main/compilereport.hpp"
 #include "main/listing.hpp"
 #include "main/options.hpp"
 #include "main/run.hpp"
@@ -58,23 +57,30 @@ int runvesk(int argc, const char* const* argv) {
     commandline line = readcommandline(argc, argv);
     answercommandline(line);
     const options& chosen = line.chosen;
-    setshortcompilereports(shortreports(chosen));
     // Progress lines belong to a plain run only.
     bool progress = !chosen.quiet && !chosen.listing && !chosen.warn;
 
     if (progress) std::cout << "reading file..." << std::endl;
     std::string source = readprogram(chosen);
     if (progress) std::cout << "file read. compiling..." << std::endl;
-    if (chosen.warn) warnonly(chosen, std::move(source));
-    sourcemap positions = compilesource(chosen.file, std::move(source));
+    compilerequest request;
+    request.name = chosen.file;
+    request.warnings = chosen.warn;
+    compileoutcome compiled = compile(std::move(source), request);
+    if (chosen.warn) warnonly(chosen, compiled);
+    printcomplaints(compiled);
+    if (compiled.failure) {
+        printcompilefailure(*compiled.failure, shortreports(chosen));
+        endprocess(compiled.failure->status);
+    }
     if (chosen.listing) {
-        printlisting(std::cout, code, positions);
+        printlisting(std::cout, compiled.bytes, compiled.positions);
         endprocess(0);
     }
     runsettings settings;  // field by field: the sandbox's fields stay off
     settings.quiet = chosen.quiet;
-    settings.positions = &positions;
+    settings.positions = &compiled.positions;
     settings.maxsteps = chosen.maxsteps;
     settings.maxmemory = chosen.maxmemory;
-    return runprogram(code, settings);
+    return runprogram(compiled.bytes, settings);
 }

@@ -8,7 +8,7 @@ using namespace bytecode;
 namespace {
 
 bytes target(const std::string& text) {
-    return capturecompile([&] { handleset(text); }).code;
+    return emittedby([&](compilation& c) { emitstore(c, text); }).code;
 }
 
 bytes named(byte opcode, const std::string& name) { return B(opcode, STRING) + str(name); }
@@ -51,7 +51,7 @@ TEST(Assignment, IndexesAndCalls) {
 }
 
 TEST(Assignment, EmptyTargetIsAnError) {
-    EXPECT_EQ(errormessage(capturecompile([] { handleset(""); })), "handleset: name empty!");
+    EXPECT_EQ(errormessage(emittedby([](compilation& c) { emitstore(c, ""); })), "handleset: name empty!");
 }
 
 }  // namespace

@@ -9,11 +9,11 @@ namespace {
 
 // The code of one expression statement.
 bytes expr(const std::string& source) {
-    return capturecompile([&] { handleexpr(source); }).code;
+    return emittedby([&](compilation& c) { emitexpression(c, source); }).code;
 }
 
 std::string exprerror(const std::string& source) {
-    return errormessage(capturecompile([&] { handleexpr(source); }));
+    return errormessage(emittedby([&](compilation& c) { emitexpression(c, source); }));
 }
 
 const bytes SS = {SAVESCOPE};
@@ -105,13 +105,10 @@ TEST(Expressions, Errors) {
               "getargs: no endings, no comma, ends not empty; seekstring failure or malformed args.");
 }
 
-TEST(Expressions, Predicates) {
-    EXPECT_TRUE(isnumeric("", false));
-    EXPECT_FALSE(isnumeric("1.5", false));
-    EXPECT_TRUE(isnumeric("1.5", true));
-    EXPECT_FALSE(isnumeric("12a", true));
-    EXPECT_TRUE(inlist({".", "[", "("}, "["));
-    EXPECT_FALSE(inlist({".", "[", "("}, "]"));
+TEST(Expressions, IntegerHeads) {
+    // A head of digits and "-" only is an integer; any other character makes it a name.
+    EXPECT_EQ(expr("12a"), SS + load("12a"));
+    EXPECT_EQ(expr("1-2"), SS + pushint(1) + B(STASH) + SS + pushint(2) + B(UNSTASH, SUB));
 }
 
 // Decisions on what the operand compiler leaves open.
@@ -165,6 +162,45 @@ TEST(ExpressionDecisions, WordOperators) {
     EXPECT_EQ(expr("a andb"), SS + load("a andb"));
     EXPECT_EQ(expr("a+b or c"), SS + load("a") + B(STASH) + SS + load("b") + B(UNSTASH, ADD, STASH) + SS +
                                     load("c") + B(UNSTASH, OR));
+}
+
+bytes emitted(const std::function<void(compilation&)>& work) { return emittedby(work).code; }
+
+TEST(CallEmission, PathWalksEnterEveryMemberButTheLast) {
+    int wentin = 0;
+    std::string last;
+    EXPECT_EQ(emitted([&](compilation& c) { last = emitpathwalk(c, ".b.c.d(x)", wentin); }),
+              B(ENTERTOP, ENTERATTR, STRING) + str("b") + B(ENTERATTR, STRING) + str("c"));
+    EXPECT_EQ(last, "d(x)");
+    EXPECT_EQ(wentin, 3);
+
+    wentin = 0;
+    EXPECT_EQ(emitted([&](compilation& c) { last = emitpathwalk(c, ".b", wentin); }), B(ENTERTOP));
+    EXPECT_EQ(last, "b");
+    EXPECT_EQ(wentin, 1);
+
+    wentin = 0;
+    EXPECT_EQ(emitted([&](compilation& c) { last = emitpathwalk(c, ".f(a.b).c", wentin); }),
+              B(ENTERTOP, ENTERATTR, STRING) + str("f(a.b)"));
+    EXPECT_EQ(last, "c");
+
+    wentin = 0;
+    EXPECT_EQ(emitted([&](compilation& c) { last = emitpathwalk(c, ".a..b", wentin); }),
+              B(ENTERTOP, ENTERATTR, STRING) + str("a") + B(ENTERATTR, STRING) + str(""));
+    EXPECT_EQ(last, "b");
+    EXPECT_EQ(wentin, 3);
+}
+
+TEST(CallEmission, ACallStashesTheCallee) {
+    bytes one = B(SAVESCOPE, PUSHCONST, INT) + i32(1);
+    // Blanks stay in the operands: " 2" is a name.
+    bytes xplus2 = B(SAVESCOPE, LOADLOCAL, STRING) + str("x ") + B(STASH, SAVESCOPE, LOADLOCAL, STRING) + str(" 2") +
+                   B(UNSTASH, ADD);
+    piecelist arguments;
+    arguments.add("1");
+    arguments.add("x + 2");
+    EXPECT_EQ(emitted([&](compilation& c) { emitcall(c, arguments); }), B(STASH) + one + xplus2 + B(UNSTASH, CALL, INT) + i32(2));
+    EXPECT_EQ(emitted([](compilation& c) { emitcall(c, {}); }), B(STASH, UNSTASH, CALL, INT) + i32(0));
 }
 
 }  // namespace

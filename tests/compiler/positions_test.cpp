@@ -1,6 +1,5 @@
-#include "compiler/positions.hpp"
+#include "compiler/compile.hpp"
 
-#include "compiler/compiler.hpp"
 #include "compilerun.hpp"
 
 namespace {
@@ -11,9 +10,9 @@ struct compiledsource {
 };
 
 compiledsource compilefile(const std::string& source) {
-    compiledsource result;
-    result.code = capturecompile([&] { result.positions = compilesource("prog.VKEX", source); }).code;
-    return result;
+    compileoutcome outcome = compile(source, requestnamed("prog.VKEX"));
+    EXPECT_FALSE(outcome.failure);
+    return {std::move(outcome.positions), std::move(outcome.bytes)};
 }
 
 TEST(Positions, EveryByteBelongsToItsStatementsLine) {

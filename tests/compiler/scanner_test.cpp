@@ -1,10 +1,7 @@
-#include "compiler/rawapi.hpp"
+#include "compiler/scanner.hpp"
 
-#include "common/opcodes.hpp"
 #include "compiler/tables.hpp"
 #include "compilerun.hpp"
-
-using namespace bytecode;
 
 namespace {
 
@@ -19,7 +16,7 @@ std::ostream& operator<<(std::ostream& os, const seek& s) { return os << "{" << 
 
 seek seekon(const std::string& text, const std::vector<std::string>& targets, int mode, bool alpha) {
     scantext target(text);
-    std::string out = seekstring(target, targets, GIM, mode, alpha);
+    std::string out = seekstring(target, targets, groupingpairs, mode, alpha);
     return {out, std::string(target.rest())};
 }
 
@@ -93,47 +90,8 @@ TEST(Scanner, SplitsArgumentLists) {
     EXPECT_EQ(argsof("g(1, 2), 3)", {")"}).pieces, (strings{"g(1, 2)", "3"}));
     EXPECT_EQ(argsof("a b", {}).pieces, (strings{"a b"}));
     EXPECT_EQ(argsof("a,  b)", {")"}).pieces, (strings{"a", " b"}));
-    EXPECT_EQ(errormessage(capturecompile([] { argsof("a, b", {")"}); })),
+    EXPECT_EQ(errormessage(emittedby([](compilation&) { argsof("a, b", {")"}); })),
               "getargs: no endings, no comma, ends not empty; seekstring failure or malformed args.");
-}
-
-bytes emittedby(const std::function<void()>& work) { return capturecompile(work).code; }
-
-TEST(CallEmission, GointoWalksThePath) {
-    int wentin = 0;
-    std::string last;
-    EXPECT_EQ(emittedby([&] { last = gointo(".b.c.d(x)", wentin, {}); }),
-              B(ENTERTOP, ENTERATTR, STRING) + str("b") + B(ENTERATTR, STRING) + str("c"));
-    EXPECT_EQ(last, "d(x)");
-    EXPECT_EQ(wentin, 3);
-
-    wentin = 0;
-    EXPECT_EQ(emittedby([&] { last = gointo("b", wentin, {}); }), B(ENTERTOP));
-    EXPECT_EQ(last, "b");
-    EXPECT_EQ(wentin, 1);
-
-    wentin = 0;
-    EXPECT_EQ(emittedby([&] { last = gointo(".f(a.b).c", wentin, {}); }),
-              B(ENTERTOP, ENTERATTR, STRING) + str("f(a.b)"));
-    EXPECT_EQ(last, "c");
-
-    wentin = 0;
-    EXPECT_EQ(emittedby([&] { last = gointo(".a..b", wentin, {}); }),
-              B(ENTERTOP, ENTERATTR, STRING) + str("a") + B(ENTERATTR, STRING) + str(""));
-    EXPECT_EQ(last, "b");
-    EXPECT_EQ(wentin, 3);
-}
-
-TEST(CallEmission, CallfuncStashesTheCallee) {
-    bytes one = B(SAVESCOPE, PUSHCONST, INT) + i32(1);
-    // Blanks stay in the operands: " 2" is a name.
-    bytes xplus2 = B(SAVESCOPE, LOADLOCAL, STRING) + str("x ") + B(STASH, SAVESCOPE, LOADLOCAL, STRING) + str(" 2") +
-                   B(UNSTASH, ADD);
-    piecelist arguments;
-    arguments.add("1");
-    arguments.add("x + 2");
-    EXPECT_EQ(emittedby([&] { callfunc(arguments); }), B(STASH) + one + xplus2 + B(UNSTASH, CALL, INT) + i32(2));
-    EXPECT_EQ(emittedby([] { callfunc({}); }), B(STASH, UNSTASH, CALL, INT) + i32(0));
 }
 
 }  // namespace

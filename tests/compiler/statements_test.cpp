@@ -1,4 +1,4 @@
-#include "compiler/compiler.hpp"
+#include "compiler/compile.hpp"
 
 #include <filesystem>
 #include <fstream>
@@ -65,21 +65,21 @@ TEST(Statements, FunctionsAndClasses) {
 
 TEST(Statements, OnlyDefInClassBodies) {
     for (const char* source : {"class k { y = 1 }", "class k { y }", "class k { return }", "class k { if a {} }"}) {
-        EXPECT_EQ(compileerror(source), "Only def allowed in class definition!") << source;
+        EXPECT_EQ(errorof(source), "Only def allowed in class definition!") << source;
     }
 }
 
 TEST(Statements, IncompleteKeywordStatements) {
-    EXPECT_EQ(compileerror("if (c)"), "Incomplete if statement.");
-    EXPECT_EQ(compileerror("while"), "Incomplete while statement.");
-    EXPECT_EQ(compileerror("for (l) as"), "Incomplete for statement.");
-    EXPECT_EQ(compileerror("for (l) as x"), "Incomplete for statement.");
-    EXPECT_EQ(compileerror("def f"), "Incomplete def statement.");
-    EXPECT_EQ(compileerror("def"), "Incomplete def statement.");
-    EXPECT_EQ(compileerror("def f()"), "Incomplete def statement.");
-    EXPECT_EQ(compileerror("class c"), "Incomplete class statement.");
-    EXPECT_EQ(compileerror("$@"), "Incomplete $@ statement.");
-    EXPECT_EQ(compileerror("also"), "Incomplete also statement.");
+    EXPECT_EQ(errorof("if (c)"), "Incomplete if statement.");
+    EXPECT_EQ(errorof("while"), "Incomplete while statement.");
+    EXPECT_EQ(errorof("for (l) as"), "Incomplete for statement.");
+    EXPECT_EQ(errorof("for (l) as x"), "Incomplete for statement.");
+    EXPECT_EQ(errorof("def f"), "Incomplete def statement.");
+    EXPECT_EQ(errorof("def"), "Incomplete def statement.");
+    EXPECT_EQ(errorof("def f()"), "Incomplete def statement.");
+    EXPECT_EQ(errorof("class c"), "Incomplete class statement.");
+    EXPECT_EQ(errorof("$@"), "Incomplete $@ statement.");
+    EXPECT_EQ(errorof("also"), "Incomplete also statement.");
 }
 
 TEST(Statements, SplitterExitsComeThrough) {
@@ -124,15 +124,15 @@ TEST(Modules, StringsModuleCompiles) {
 }
 
 TEST(Modules, FileModulesAndMissingOnes) {
-    EXPECT_EQ(compileerror("also nosuchmodule"), "Module not found: nosuchmodule");
+    EXPECT_EQ(errorof("also nosuchmodule"), "Module not found: nosuchmodule");
     std::filesystem::path previous = std::filesystem::current_path();
     std::filesystem::current_path(scratchfolder("modules"));
     std::filesystem::create_directory("vesktestfolder.VKEX");
-    EXPECT_EQ(compileerror("also vesktestfolder"), "Cannot read module: vesktestfolder.VKEX: Is a directory");
+    EXPECT_EQ(errorof("also vesktestfolder"), "Cannot read module: vesktestfolder.VKEX: Is a directory");
     std::ofstream("vesktestmodule.VKEX") << "a\r\nb\r";
     std::ofstream("vesktestself.VKEX") << "also vesktestself\n";
     EXPECT_EQ(compiled("also vesktestmodule"), load("a") + load("b"));
-    EXPECT_EQ(compileerror("also vesktestself"), "Nesting too deep.");
+    EXPECT_EQ(errorof("also vesktestself"), "Nesting too deep.");
     // Nothing of the failed compilation stays behind.
     EXPECT_EQ(compiled("also vesktestmodule"), load("a") + load("b"));
     std::filesystem::current_path(previous);
@@ -144,9 +144,9 @@ TEST(Nesting, DeepTextIsRefusedBeforeSplitting) {
     ASSERT_GT(code.size(), 5u);
     EXPECT_EQ(bytes(code.end() - 5, code.end()), load("x"));
     std::string deep = std::string(1001, '(') + "x" + std::string(1001, ')');
-    EXPECT_EQ(compileerror(deep), "Nesting too deep.");
+    EXPECT_EQ(errorof(deep), "Nesting too deep.");
     // Unbalanced and deep: the nesting error comes before the splitter's exit.
-    EXPECT_EQ(compileerror(std::string(1001, '{')), "Nesting too deep.");
+    EXPECT_EQ(errorof(std::string(1001, '{')), "Nesting too deep.");
     // Quoted and escaped brackets do not count.
     EXPECT_EQ(compiled("\"" + std::string(2000, '(') + "\""), B(SAVESCOPE, PUSHCONST, STRING) + str(std::string(2000, '(')));
     std::string escaped;
@@ -172,7 +172,7 @@ TEST(Nesting, EscapedBracketsCannotDeepenExpressionsWithoutBound) {
     for (int i = 0; i < 5000; ++i) escaped += "f\\(";
     escaped += "x";
     for (int i = 0; i < 5000; ++i) escaped += "\\)";
-    EXPECT_EQ(compileerror(escaped), "Nesting too deep.");
+    EXPECT_EQ(errorof(escaped), "Nesting too deep.");
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
-#include "compiler/parser.hpp"
+#include "compiler/splitter.hpp"
 
-#include <iostream>
 #include <sstream>
 
 #include "compiler/compileerror.hpp"
@@ -27,17 +26,18 @@ std::string unclosedmessage(char opener) {
 
 }  // namespace
 
-statementsplitter::statementsplitter(std::string_view target, textorigin origin, bool quiet)
-    : target(target), origin(origin), quiet(quiet), segmentstart(nowhere) {}
+statementsplitter::statementsplitter(std::string_view target, textorigin origin,
+                                     std::vector<placedcomplaint>* complaints, std::string_view filetext)
+    : target(target), origin(origin), complaints(complaints), filetext(filetext), segmentstart(nowhere) {}
 
 void statementsplitter::failat(int status, const std::string& usual, const std::string& message,
                                std::size_t where) const {
     linecounter lines(target, origin);
-    splitterfailure(status, usual, message, lines.at(where));
+    throw splitfailure{status, usual, message, lines.at(where), columnof(filetext, target.data() + where)};
 }
 
 int statementsplitter::sum() const {
-    return codeblockmarker + listmarker + expressionmarker + string1marker + string2marker + igntotout;
+    return codeblockmarker + listmarker + expressionmarker + string1marker + string2marker + withdrawals;
 }
 
 void statementsplitter::endsegment(const segmentsink& each, std::size_t end) {
@@ -50,16 +50,16 @@ void statementsplitter::endsegment(const segmentsink& each, std::size_t end) {
 bool statementsplitter::next(const segmentsink& each) {
     if (finished) return false;
     for (; at < target.size(); ++at) {
-        char TS = target[at];
+        char current = target[at];
         int markersum = sum();
-        if (ordinary(TS)) {
+        if (ordinary(current)) {
             // Such a character only joins the segment, and withdraws one opener while any is pending:
             // with none pending, its whole run joins at once. Deep bodies are split once per level, so
             // most of a program passes here many times.
             ignspace = false;
             if (segmentlength == 0) segmentstart = at;
-            if (markersum > 0 && igntotout > 0) {
-                igntotout -= 1;
+            if (markersum > 0 && withdrawals > 0) {
+                withdrawals -= 1;
                 segmentlength += 1;
                 continue;
             }
@@ -69,7 +69,7 @@ bool statementsplitter::next(const segmentsink& each) {
             at = end - 1;
             continue;
         }
-        if (TS == '\n' && markersum <= 0) {
+        if (current == '\n' && markersum <= 0) {
             endsegment(each, at);
             ignspace = true;
             at += 1;
@@ -78,43 +78,46 @@ bool statementsplitter::next(const segmentsink& each) {
 
         // An opener met while already inside something is withdrawn again at the end of its character.
         auto raise = [&](int& marker) {
-            if (markersum > 0) igntotout += 1;
+            if (markersum > 0) withdrawals += 1;
             marker += 1;
         };
         bool instring = string1marker > 0 || string2marker > 0;
-        if (TS == '"' && string1marker <= 0) {
+        if (current == '"' && string1marker <= 0) {
             raise(string1marker);
-        } else if (TS == '\'' && string2marker <= 0) {
+        } else if (current == '\'' && string2marker <= 0) {
             raise(string2marker);
-        } else if (TS == '[' && !instring && listmarker <= 0) {
+        } else if (current == '[' && !instring && listmarker <= 0) {
             raise(listmarker);
-        } else if (TS == '{' && !instring && expressionmarker <= 0) {
+        } else if (current == '{' && !instring && expressionmarker <= 0) {
             raise(codeblockmarker);
-        } else if (TS == '(' && !instring && codeblockmarker <= 0) {
+        } else if (current == '(' && !instring && codeblockmarker <= 0) {
             raise(expressionmarker);
         }
 
         if (markersum > 0) {
             instring = string1marker > 0 || string2marker > 0;
-            if (TS == '}' && !instring && expressionmarker <= 0) {
+            if (current == '}' && !instring && expressionmarker <= 0) {
                 if (codeblockmarker <= 0) failat(52, "", "'}' has no '{' to close.", at);
                 codeblockmarker -= 1;
-            } else if (TS == ')' && !instring && codeblockmarker <= 0) {
+            } else if (current == ')' && !instring && codeblockmarker <= 0) {
                 if (expressionmarker <= 0) failat(54, "", "')' has no '(' to close.", at);
                 expressionmarker -= 1;
-            } else if (TS == '"') {
+            } else if (current == '"') {
                 string1marker -= 1;
-            } else if (TS == '\'') {
+            } else if (current == '\'') {
                 string2marker -= 1;
-            } else if (TS == ']') {
-                if (listmarker <= 0 && !quiet) std::cerr << "PARSER FAILURE" << std::endl;
+            } else if (current == ']') {
+                if (listmarker <= 0 && complaints) {
+                    linecounter lines(target, origin);
+                    complaints->push_back({lines.at(at), columnof(filetext, target.data() + at)});
+                }
                 listmarker -= 1;
             }
         }
 
         if (markersum <= 0 && sum() > 0) groupstart = at;
 
-        bool blank = TS == ' ' || TS == '\t';
+        bool blank = current == ' ' || current == '\t';
         if (ignspace && blank) continue;
         ignspace = false;
         // A segment is all of the text from its first character on: blanks are skipped only before it.
@@ -126,8 +129,8 @@ bool statementsplitter::next(const segmentsink& each) {
                 segmentlength -= 1;
                 endsegment(each, at);
             }
-        } else if (igntotout > 0) {
-            igntotout -= 1;
+        } else if (withdrawals > 0) {
+            withdrawals -= 1;
         }
     }
 
@@ -136,33 +139,41 @@ bool statementsplitter::next(const segmentsink& each) {
     if (sum() > 0) {
         std::ostringstream usual;
         usual << "parser error, markers over 1, grammatically not valid." << codeblockmarker << "/" << expressionmarker
-              << "/" << string1marker << "/" << string2marker << "/" << igntotout << "/" << listmarker << "/";
+              << "/" << string1marker << "/" << string2marker << "/" << withdrawals << "/" << listmarker << "/";
         failat(51, usual.str(), unclosedmessage(target[groupstart]), groupstart);
     }
     return true;
 }
 
-void checksplit(std::string_view target, textorigin origin) {
-    statementsplitter splitter(target, origin, false);
+void checksplit(std::string_view target, textorigin origin, std::vector<placedcomplaint>& complaints,
+                std::string_view filetext) {
+    statementsplitter splitter(target, origin, &complaints, filetext);
     segmentsink ignore = [](std::string_view, std::size_t) {};
     bool more = true;
     while (more) more = splitter.next(ignore);
 }
 
-std::vector<std::vector<std::string>> parse(std::string_view target, textorigin origin, segmentstarts* starts) {
-    std::vector<std::vector<std::string>> out;
+wholesplit splitwhole(std::string_view target) {
+    wholesplit out;
     std::vector<std::string> statement;
     std::vector<std::size_t> statementstarts;
-    statementsplitter splitter(target, origin, false);
+    std::vector<placedcomplaint> complaints;
+    statementsplitter splitter(target, {}, &complaints);
     segmentsink collect = [&](std::string_view segment, std::size_t start) {
         statement.emplace_back(segment);
         statementstarts.push_back(start);
     };
-    while (splitter.next(collect)) {
-        out.push_back(std::move(statement));
-        statement.clear();
-        if (starts) starts->push_back(std::move(statementstarts));
-        statementstarts.clear();
+    try {
+        while (splitter.next(collect)) {
+            out.statements.push_back(std::move(statement));
+            statement.clear();
+            out.starts.push_back(std::move(statementstarts));
+            statementstarts.clear();
+        }
+    } catch (const splitfailure& failure) {
+        // A block that does not split has no statements.
+        out = {failure.status, failure.message, 0, {}, {}};
     }
+    out.complaints = complaints.size();
     return out;
 }

@@ -1,13 +1,9 @@
-#include "compiler/rawapi.hpp"
+#include "compiler/scanner.hpp"
 
 #include <algorithm>
 
-#include "common/opcodes.hpp"
-#include "compiler/expressions.hpp"
-#include "compiler/packer.hpp"
+#include "compiler/compileerror.hpp"
 #include "compiler/tables.hpp"
-
-using namespace bytecode;
 
 namespace {
 
@@ -143,7 +139,7 @@ piecelist getargs(scantext& target, const std::string& seperator, const std::vec
     targets.insert(targets.end(), ends.begin(), ends.end());
     piecelist result;
     while (true) {
-        std::string temp = seekstring(target, targets, GIM, 0, false);
+        std::string temp = seekstring(target, targets, groupingpairs, 0, false);
         if (!temp.empty()) result.add(temp);
         if (checkstrings(target.rest(), ends)) return result;
         if (target.startswith(',')) {
@@ -151,39 +147,7 @@ piecelist getargs(scantext& target, const std::string& seperator, const std::vec
             if (target.startswith(' ')) target.drop(1);
             continue;
         }
-        if (!ends.empty()) error("getargs: no endings, no comma, ends not empty; seekstring failure or malformed args.");
+        if (!ends.empty()) fail("getargs: no endings, no comma, ends not empty; seekstring failure or malformed args.");
         return result;
     }
-}
-
-void callfunc(const piecelist& arguments) {
-    addcode(STASH);
-    for (std::string_view argument : arguments) handleexpr(argument);
-    addcode(UNSTASH);
-    addcode(CALL);
-    addcode(INT);
-    compileint(static_cast<int>(arguments.size()));
-}
-
-std::string gointo(std::string_view target, int& wentin, std::vector<std::string> enders) {
-    addcode(ENTERTOP);
-    wentin += 1;
-    std::string dotted;
-    if (!checkstrings(target, ".")) {
-        dotted = "." + std::string(target);
-        target = dotted;
-    }
-    enders.push_back(".");
-    scantext path(target);
-    std::string component;
-    while (path.startswith('.')) {
-        path.drop(1);
-        component = seekstring(path, enders, GIM, 0, false);
-        if (!path.startswith('.')) break;
-        addcode(ENTERATTR);
-        addcode(STRING);
-        compilestring(component);
-        wentin += 1;
-    }
-    return component;
 }

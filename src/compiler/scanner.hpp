@@ -64,10 +64,3 @@ std::string seekstring(scantext& target, const std::vector<std::string>& blackli
 // Splits a comma-separated list up to one of `ends`, which stays at the front of `target`. Empty
 // pieces are dropped.
 piecelist getargs(scantext& target, const std::string& seperator, const std::vector<std::string>& ends);
-
-// Emits the call of the value on top of the data stack with the given argument expressions.
-void callfunc(const piecelist& arguments);
-
-// Emits the walk into the object on top of the data stack along the dotted path `target`, counting
-// each object entered in `wentin`, and returns the last component with whatever follows it.
-std::string gointo(std::string_view target, int& wentin, std::vector<std::string> enders);
