@@ -43,8 +43,11 @@ void endprocess(int status) {
     throw processended{status};
 }
 
-void runonlargestack(const std::function<void()>& work) {
-    if (onlargestack) return work();
+bool tryonlargestack(const std::function<void()>& work) {
+    if (onlargestack) {
+        work();
+        return true;
+    }
     stackjob job{&work, nullptr};
     pthread_attr_t attributes;
     pthread_attr_init(&attributes);
@@ -52,10 +55,13 @@ void runonlargestack(const std::function<void()>& work) {
     pthread_t thread;
     int failed = pthread_create(&thread, &attributes, runstackjob, &job);
     pthread_attr_destroy(&attributes);
-    if (failed) {
-        work();  // no thread to be had: run on the caller's stack rather than not at all
-        return;
-    }
+    if (failed) return false;
     pthread_join(thread, nullptr);
     if (job.failure) std::rethrow_exception(job.failure);
+    return true;
+}
+
+void runonlargestack(const std::function<void()>& work) {
+    // No thread to be had: run on the caller's stack rather than not at all.
+    if (!tryonlargestack(work)) work();
 }

@@ -18,3 +18,5 @@ struct processended {
 // exception thrown by work is rethrown here. Deeply nested programs recurse in the compiler, and in
 // the machine's copies and texts of nested structures, far beyond a default stack.
 void runonlargestack(const std::function<void()>& work);
+// The same, but when no such thread can be had, returns false without running work.
+bool tryonlargestack(const std::function<void()>& work);

@@ -66,17 +66,22 @@ int runvesk(int argc, const char* const* argv) {
     compilerequest request;
     request.name = chosen.file;
     request.warnings = chosen.warn;
-    compileoutcome compiled = compile(std::move(source), request);
-    if (chosen.warn) warnonly(chosen, compiled);
-    printcomplaints(compiled);
-    if (compiled.failure) {
-        printcompilefailure(*compiled.failure, shortreports(chosen));
-        endprocess(compiled.failure->status);
-    }
-    if (chosen.listing) {
-        printlisting(std::cout, compiled.bytes, compiled.positions);
-        endprocess(0);
-    }
+    compileoutcome compiled;
+    // The compiler and the listing recurse as deep as the program nests; the machine does not, and
+    // runs on this thread's stack, however small.
+    runonlargestack([&] {
+        compiled = compile(std::move(source), request);
+        if (chosen.warn) warnonly(chosen, compiled);
+        printcomplaints(compiled);
+        if (compiled.failure) {
+            printcompilefailure(*compiled.failure, shortreports(chosen));
+            endprocess(compiled.failure->status);
+        }
+        if (chosen.listing) {
+            printlisting(std::cout, compiled.bytes, compiled.positions);
+            endprocess(0);
+        }
+    });
     runsettings settings;  // field by field: the sandbox's fields stay off
     settings.quiet = chosen.quiet;
     settings.positions = &compiled.positions;

@@ -73,7 +73,7 @@ std::string textofhere(const variable& value, bool quote, printing& open);
 std::string textof(const variable& value, bool quote, printing& open) {
     if (open.depth() != stackhopdepth) return textofhere(value, quote, open);
     std::string text;
-    runonlargestack([&] { text = textofhere(value, quote, open); });
+    if (!tryonlargestack([&] { text = textofhere(value, quote, open); })) error("Nesting too deep.");
     return text;
 }
 

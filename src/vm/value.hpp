@@ -179,7 +179,8 @@ inline bool copiesreceiver(const variable& value) {
 // Deepest nesting that printing or copying a structure may reach ("Nesting too deep.").
 inline constexpr int maxnesting = 10000;
 // The machine runs on the caller's stack, which may be small: a copy or a text nested deeper than
-// this goes on on a large stack of its own (common/process.hpp).
+// this goes on on a large stack of its own (common/process.hpp), or, when no thread for one can be
+// had, ends in "Nesting too deep." there.
 inline constexpr std::size_t stackhopdepth = 200;
 
 }  // namespace V4VM

@@ -35,7 +35,8 @@ public:
         if (active.size() >= static_cast<std::size_t>(maxnesting)) error("Nesting too deep.");
         if (active.size() == stackhopdepth) {
             variable* result = nullptr;
-            runonlargestack([&] { result = copyhere(source); });
+            // Without a stack of its own the copy stops here rather than overflow the machine's.
+            if (!tryonlargestack([&] { result = copyhere(source); })) error("Nesting too deep.");
             return result;
         }
         return copyhere(source);

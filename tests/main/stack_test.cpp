@@ -10,6 +10,20 @@
 
 namespace {
 
+// Runs `vesk -q program` in `folder` under the shell limits `limits`; returns the exit status.
+int runlimited(const std::string& folder, const std::string& limits, const std::string& program) {
+    std::string command = "cd '" + folder + "' && " + limits + " && " + VESK_BINARY + " -q " + program +
+                          " >out.txt 2>err.txt";
+    int raw = std::system(("bash -c \"" + command + "\"").c_str());
+    EXPECT_TRUE(WIFEXITED(raw));
+    return WEXITSTATUS(raw);
+}
+
+std::string firstline(const std::string& path) {
+    std::string text = slurp(path);
+    return text.substr(0, text.find('\n'));
+}
+
 // Bodies run as frames of one loop, not as C++ calls: 10,000 of them fit a 1 MiB stack, and the next
 // is the machine's own error. Where the address space is limited too, no thread with a large stack can
 // be had (the sanitizer's shadow memory rules that limit out there).
@@ -29,13 +43,31 @@ TEST(Stack, TenThousandBodiesRunOnASmallStack) {
 #if !defined(VESK_SANITIZE)
     limits += " && ulimit -v 300000";
 #endif
-    std::string command = "cd '" + folder + "' && " + limits + " && " + VESK_BINARY + " -q deep.VKEX >out.txt 2>err.txt";
-    int raw = std::system(("bash -c \"" + command + "\"").c_str());
-    ASSERT_TRUE(WIFEXITED(raw));
-    EXPECT_EQ(WEXITSTATUS(raw), 1);
+    EXPECT_EQ(runlimited(folder, limits, "deep.VKEX"), 1);
     EXPECT_EQ(slurp(folder + "/out.txt"), "deep\n");
-    std::string err = slurp(folder + "/err.txt");
-    EXPECT_EQ(err.substr(0, err.find('\n')), "deep.VKEX:3: Too many nested calls.");
+    EXPECT_EQ(firstline(folder + "/err.txt"), "deep.VKEX:3: Too many nested calls.");
+}
+
+// A text nested 9,000 deep is built on a stack of its own; where none can be had, the machine says so
+// instead of overflowing its own.
+TEST(Stack, DeepStructuresLeaveTheMachinesStack) {
+    std::string folder = scratchfolder("stack-structures");
+    std::ofstream(folder + "/nested.VKEX") << "also stdcon\n"
+                                              "m = [0]\n"
+                                              "i = 0\n"
+                                              "while (i<9000) {\n"
+                                              "    n = [0]\n"
+                                              "    n.append(m)\n"
+                                              "    m = n\n"
+                                              "    i = (i+1)\n"
+                                              "}\n"
+                                              "print(str(sizeof(str(m))))\n";
+    EXPECT_EQ(runlimited(folder, "ulimit -s 1024", "nested.VKEX"), 0);
+    EXPECT_EQ(slurp(folder + "/out.txt"), "45008\n");
+#if !defined(VESK_SANITIZE)
+    EXPECT_EQ(runlimited(folder, "ulimit -s 1024 && ulimit -v 300000", "nested.VKEX"), 1);
+    EXPECT_EQ(firstline(folder + "/err.txt"), "nested.VKEX:10: Nesting too deep.");
+#endif
 }
 
 }  // namespace
