@@ -43,8 +43,7 @@ private:
 };
 
 // The files a program opened, so that every one is flushed and closed when the run ends, however it
-// ends: nothing the program wrote is lost.
-// It is the library's state in the machine.
+// ends: nothing the program wrote is lost. It is the library's state in the machine.
 class filetable : public hostlibrary {
 public:
     std::shared_ptr<filestream> remember(std::shared_ptr<filestream> stream);

@@ -2,7 +2,8 @@
 
 #include "vm/native.hpp"
 
-// The methods that lists, dictionaries, strings and pointers carry (lib/open.cpp puts them in the machine's method tables).
+// The methods that lists, dictionaries, strings and pointers carry (lib/open.cpp puts them in the
+// machine's method tables).
 namespace V4VM::builtin {
 
 void Lgetatindex(machine& vm, variable* self, const nativeargs& args);

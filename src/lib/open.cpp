@@ -9,7 +9,8 @@ using namespace native;
 
 namespace {
 
-variable* consoleobject(machine& vm, const std::string& mode, const char* objectname, std::shared_ptr<filestream> stream) {
+variable* consoleobject(machine& vm, const std::string& mode, const char* objectname,
+                        std::shared_ptr<filestream> stream) {
     variable* console = builtin::initfile(vm, mode);
     sethostdata(*console, std::move(stream));
     console->name = name(vm, objectname);
@@ -22,7 +23,9 @@ variable* programroot::stdoutobject(machine& vm) {
     return consoleobject(vm, "write", "stdout", filestream::console_output());
 }
 
-variable* programroot::stdinobject(machine& vm) { return consoleobject(vm, "read", "stdin", filestream::console_input()); }
+variable* programroot::stdinobject(machine& vm) {
+    return consoleobject(vm, "read", "stdin", filestream::console_input());
+}
 
 void openmethods(machine& vm) {
     using namespace builtin;

@@ -69,8 +69,8 @@ variable* fetch(machine& vm, variable* value) { return vm.getvar(value); }
 
 variable* getattribute(machine& vm, variable* target, vname name) { return lookup::getattribute(vm, target, name); }
 
-void foreachmembername(machine& vm, const variable& owner, const std::function<void(vname)>& visit) {
-    vm.foreachmembername(owner, visit);
+void foreachmembername(machine& vm, const variable& owner, void (*visit)(void* context, vname name), void* context) {
+    vm.foreachmembername(owner, [visit, context](vname name) { visit(context, name); });
 }
 
 variable& gettargetpntr(variable* pointer) {

@@ -2,9 +2,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "common/runsettings.hpp"
@@ -54,8 +54,14 @@ vname name(machine& vm, std::string_view text);
 variable* fetch(machine& vm, variable* value);
 // The member `name` of `target`, as the machine's own attribute reads find it.
 variable* getattribute(machine& vm, variable* target, vname name);
+// Calls visit(context, name) for every member name of `owner`, in no particular order.
+void foreachmembername(machine& vm, const variable& owner, void (*visit)(void* context, vname name), void* context);
 // Calls visit(name) for every member name of `owner`, in no particular order.
-void foreachmembername(machine& vm, const variable& owner, const std::function<void(vname)>& visit);
+template <typename visitor>
+void foreachmembername(machine& vm, const variable& owner, visitor&& visit) {
+    auto call = [](void* context, vname name) { (*static_cast<std::remove_reference_t<visitor>*>(context))(name); };
+    foreachmembername(vm, owner, call, &visit);
+}
 // What a pointer points to: "Attempted to get pointer target even tho it is not defined." (within
 // module) when nothing.
 variable& gettargetpntr(variable* pointer);
