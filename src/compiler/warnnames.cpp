@@ -5,7 +5,7 @@
 #include <set>
 #include <tuple>
 
-#include "common/programrootnames.hpp"
+#include "lib/programroot.hpp"
 #include "compiler/warntext.hpp"
 
 namespace {

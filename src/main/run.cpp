@@ -5,6 +5,7 @@
 
 #include "common/hexbytes.hpp"
 #include "common/positionreport.hpp"
+#include "lib/session.hpp"
 
 void listcode(std::ostream& out, const std::vector<byte>& program) {
     // Built as one text and written at once: a program of a megabyte lists three.

@@ -4,6 +4,7 @@
 
 #include "vm/diagnostics.hpp"
 #include "vm/machine.hpp"
+#include "vm/nativeargs.hpp"
 
 namespace V4VM {
 

@@ -3,8 +3,8 @@
 #include "vm/calls.hpp"
 #include "vm/diagnostics.hpp"
 #include "vm/fused.hpp"
+#include "vm/lookup.hpp"
 #include "vm/machine.hpp"
-#include "vm/moduleapi.hpp"
 #include "vm/operands.hpp"
 
 namespace V4VM {
@@ -187,22 +187,22 @@ void machine::rununtil(std::size_t depth) {
     switch (opcode) {
         case LOADLOCAL: {
             vname name = operand.name();
-            pushfetched(moduleapi::getlocalvar(*this, name), name);
+            pushfetched(lookup::getlocalvar(*this, name), name);
             break;
         }
         case STORELOCAL:
             storelocal(operand.name());
             break;
         case LEAVE:
-            moduleapi::goout(*this);
+            lookup::goout(*this);
             break;
         case ENTERATTR: {
             vname name = operand.name();
-            moduleapi::gointo(*this, moduleapi::getattribute(*this, currentobject(), name));
+            lookup::gointo(*this, lookup::getattribute(*this, currentobject(), name));
             break;
         }
         case LEAVEALL:
-            while (callstack.size() > 1) moduleapi::goout(*this);
+            while (callstack.size() > 1) lookup::goout(*this);
             break;
         case CALL:
             callfunc(*this, operand.count(), scope());
@@ -210,7 +210,7 @@ void machine::rununtil(std::size_t depth) {
         case LOADATTR: {
             vname name = operand.name();
             variable* object = currentobject();
-            variable* member = getvar(moduleapi::getattribute(*this, object, name));
+            variable* member = getvar(lookup::getattribute(*this, object, name));
             gc.changed(*member);
             member->self = object;
             push(named(member, name));
@@ -225,7 +225,7 @@ void machine::rununtil(std::size_t depth) {
         }
         case LOADGLOBAL: {
             vname name = operand.name();
-            pushfetched(moduleapi::getglobalvar(*this, name), name);
+            pushfetched(lookup::getglobalvar(*this, name), name);
             break;
         }
         case STOREGLOBAL: {
@@ -273,20 +273,20 @@ void machine::rununtil(std::size_t depth) {
             break;
         case PTRLOCAL: {
             vname name = operand.name();
-            pushfresh(named(getpointer(moduleapi::getlocalvar(*this, name)), name));
+            pushfresh(named(getpointer(lookup::getlocalvar(*this, name)), name));
             break;
         }
         case PTRATTR: {
             vname name = operand.name();
             variable* object = currentobject();
-            variable* pointer = getpointer(moduleapi::getattribute(*this, object, name));
+            variable* pointer = getpointer(lookup::getattribute(*this, object, name));
             pointer->self = object;
             pushfresh(named(pointer, name));
             break;
         }
         case PTRGLOBAL: {
             vname name = operand.name();
-            pushfresh(named(getpointer(moduleapi::getglobalvar(*this, name)), name));
+            pushfresh(named(getpointer(lookup::getglobalvar(*this, name)), name));
             break;
         }
         case PTRTOP:
@@ -322,7 +322,7 @@ void machine::rununtil(std::size_t depth) {
             push(datastack.back());
             break;
         case ENTERTOP:
-            moduleapi::gointo(*this, gettopvar());
+            lookup::gointo(*this, gettopvar());
             break;
         default:
             error("Unknown instruction.");

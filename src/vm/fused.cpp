@@ -8,8 +8,8 @@
 
 #include "vm/arithmetic.hpp"
 #include "vm/calls.hpp"
+#include "vm/lookup.hpp"
 #include "vm/machine.hpp"
-#include "vm/moduleapi.hpp"
 
 namespace V4VM {
 
@@ -34,7 +34,7 @@ bool isnumber(const variable& value) {
 
 // A number operand of a binary run that LOADLOCAL or PUSHCONST would push a copy of, without failing.
 const variable* numberoperand(machine& vm, vname name) {
-    const variable* value = moduleapi::findlocalvar(vm, name);
+    const variable* value = lookup::findlocalvar(vm, name);
     return value != nullptr && isnumber(*value) && vm.copiesalone(*value) ? value : nullptr;
 }
 
@@ -108,7 +108,7 @@ bool assignment(machine& vm, const fusedrun& run, frame& top) {
     current.set(run.name, holder);
     if (rootstore) vm.setmember(*vm.callstack.back(), run.name, holder);
     // What PTRLOCAL finds: the program root's member first, then the current scope, which holds the name now.
-    variable* target = foundfresh ? holder : moduleapi::findlocalvar(vm, run.name);
+    variable* target = foundfresh ? holder : lookup::findlocalvar(vm, run.name);
     vm.assign(*target, *value);
     // The pointer's set assigns from a copy of the value, whose fresh methods have serials of their own.
     if (copied) vm.renumbermethods(*target);
@@ -119,7 +119,7 @@ bool assignment(machine& vm, const fusedrun& run, frame& top) {
 // LOADLOCAL o, ENTERTOP, LOADATTR m, RESTORESCOPE, STASH, where o and its member m are held by reference
 // (no copies): o is entered with the saved scope, and m, bound to o, waits on the memory stack.
 bool methodcall(machine& vm, const fusedrun& run, frame& top) {
-    variable* object = moduleapi::findlocalvar(vm, run.name);
+    variable* object = lookup::findlocalvar(vm, run.name);
     if (object == nullptr || isvaluekind(object->identifier) || (!run.savesscope && !vm.savlvar)) return false;
     variable* method = vm.findmember(*object, run.member);
     if (method == nullptr || isvaluekind(method->identifier)) return false;
@@ -161,14 +161,14 @@ bool call(machine& vm, const fusedrun& run, frame& top) {
 // SAVESCOPE, LEAVE.
 bool leave(machine& vm, const fusedrun& run, frame& top) {
     vm.savlvar = vm.databasestack.back();
-    moduleapi::goout(vm);
+    lookup::goout(vm);
     advance(vm, top, run);
     return true;
 }
 
 // LOADLOCAL x, STORELOCAL y.
 bool store(machine& vm, const fusedrun& run, frame& top) {
-    variable* value = moduleapi::findlocalvar(vm, run.name);
+    variable* value = lookup::findlocalvar(vm, run.name);
     if (value == nullptr) return false;
     if (run.savesscope) vm.savlvar = vm.databasestack.back();
     vm.pushfetched(value, run.name);

@@ -61,7 +61,10 @@ void machine::finished(runoutcome& outcome) const {
     outcome.finish = finishline(*this);
 }
 
-std::vector<std::string> machine::closefiles() { return files.closeall(); }
+std::vector<std::string> machine::closefiles() {
+    if (!library) return {};
+    return library->close();
+}
 
 void machine::unwind(std::size_t datadepth) {
     codestack.clear();

@@ -13,9 +13,9 @@
 #include "vm/collector.hpp"
 #include "vm/continuation.hpp"
 #include "vm/diagnostics.hpp"
-#include "vm/files.hpp"
 #include "vm/heap.hpp"
-#include "vm/methods.hpp"
+#include "vm/hostdata.hpp"
+#include "vm/methodtables.hpp"
 #include "vm/names.hpp"
 #include "vm/rootmembers.hpp"
 #include "vm/scope.hpp"
@@ -51,10 +51,10 @@ public:
 
     nametable names;
     heap values;  // declared before everything that holds values, so that it is destroyed last
-    methodtables methods{names};
+    methodtables methods;
     codecache code{names};
     collector gc;
-    filetable files;
+    std::unique_ptr<hostlibrary> library;  // the library's state, such as the files open
 
     std::vector<variable*> datastack;
     std::vector<variable*> callstack;      // entered objects; the program root at the bottom
@@ -82,14 +82,14 @@ public:
     bool fusing = true;
 
     // The first steps of start-up: root scope, program root on callstack and calltrace, global
-    // "progroot". init() then gives the program root its built-ins.
+    // "progroot". The library then fills the method tables and gives the program root its built-ins.
     void startmachine();
-    void init();
     // Makes `program` (bytes in execution order) the body at the bottom of the code stack.
     void loadprogram(const std::vector<byte>& program);
     // Runs until the program finishes or fails, and says how it ended.
     runoutcome run();
-    // Closes every file the program left open; returns the refusals met, to report without a place.
+    // Lets the library close what the program left open (every file); returns the refusals met, to
+    // report without a place.
     std::vector<std::string> closefiles();
     // Back to the outermost level after a run ended, however it ended: no body running and nothing
     // waiting for one, the program root the only object entered, over the root scope as the run left

@@ -23,7 +23,7 @@ using membermap = absl::flat_hash_map<vname, variable*, namehash>;
 // The members in the order of their names' texts, the order in which a copy makes its members.
 std::vector<std::pair<vname, variable*>> inorder(const membermap& members);
 
-// The kinds of values that carry built-in methods, each with one table of them (see methods.hpp).
+// The kinds of values that carry built-in methods, each with one table of them (see methodtables.hpp).
 enum class methodkind : std::uint8_t { string, list, dict, pntr };
 
 // A value's members. Strings, lists, dictionaries and pointers each carry their kind's built-in

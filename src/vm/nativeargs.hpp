@@ -18,9 +18,13 @@ public:
     nativeargs(std::span<variable* const> popped, const scope& base) : popped(popped), base(base) {}
 
     // Argument `index`, or null when there is none.
-    variable* find(machine& vm, std::size_t index) const;
+    variable* find(machine& vm, std::size_t index) const {
+        return index < popped.size() ? popped[index] : findinbase(vm, index);
+    }
 
 private:
+    variable* findinbase(machine& vm, std::size_t index) const;
+
     std::span<variable* const> popped;
     const scope& base;
 };

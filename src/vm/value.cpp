@@ -110,6 +110,11 @@ std::string textofhere(const variable& value, bool quote, printing& open) {
 const std::vector<variable*> nolist;
 const dictmap nodict;
 
+// Out of line: a copy of a value without these payloads, the usual one, then needs no stack of its own.
+[[gnu::noinline]] std::unique_ptr<aggregate> copyof(const aggregate& payloads) {
+    return std::make_unique<aggregate>(payloads);
+}
+
 }  // namespace
 
 const std::string& typetext(vtype type) {
@@ -146,7 +151,7 @@ variable::variable(const variable& other)
       intval(other.intval),
       floatval(other.floatval),
       stringval(other.stringval),
-      more(other.more ? std::make_unique<aggregate>(*other.more) : nullptr),
+      more(other.more ? copyof(*other.more) : nullptr),
       target(other.target) {}
 
 variable& variable::operator=(const variable& other) {
@@ -155,7 +160,7 @@ variable& variable::operator=(const variable& other) {
     attributes = other.attributes;
     stringval = other.stringval;
     if (other.more)
-        more = std::make_unique<aggregate>(*other.more);
+        more = copyof(*other.more);
     else
         more.reset();
     return *this;
@@ -170,7 +175,7 @@ const std::vector<variable*>& variable::listval() const { return more ? more->li
 std::vector<variable*>& variable::listval() { return payload().listval; }
 const dictmap& variable::dictval() const { return more ? more->dictval : nodict; }
 dictmap& variable::dictval() { return payload().dictval; }
-std::map<std::string, std::shared_ptr<filestream>>& variable::moduleparams() { return payload().moduleparams; }
+std::shared_ptr<hostdata>& variable::hostslot() { return payload().host; }
 
 std::int32_t variable::getint() const {
     switch (identifier) {

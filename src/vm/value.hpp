@@ -16,7 +16,7 @@ class machine;
 class nativeargs;
 class scope;
 class codeblock;
-struct filestream;
+class hostdata;
 
 // Type identifiers. Only the texts of typetext() are ever printed or compared by a program.
 enum class vtype : std::uint8_t {
@@ -71,7 +71,7 @@ struct aggregate {
     std::vector<variable*> listval;
     oldprefix oldelements;
     dictmap dictval;
-    std::map<std::string, std::shared_ptr<filestream>> moduleparams;
+    std::shared_ptr<hostdata> host;  // what the library keeps here (file objects: their stream)
 };
 
 // The one runtime value class: every integer, float, string, list, dictionary, pointer, function,
@@ -149,7 +149,7 @@ public:
     std::vector<variable*>& listval();
     const dictmap& dictval() const;
     dictmap& dictval();
-    std::map<std::string, std::shared_ptr<filestream>>& moduleparams();
+    std::shared_ptr<hostdata>& hostslot();
 
     std::int32_t getint() const;
     float getfloat() const;

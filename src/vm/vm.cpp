@@ -4,19 +4,21 @@
 
 namespace V4VM {
 
-session::session(const runsettings& settings) : vm(std::make_unique<machine>()) {
+machinesession::machinesession(const runsettings& settings, void (*open)(machine& vm))
+    : vm(std::make_unique<machine>()) {
     vm->settings = settings;
     vm->gc.setcap(settings.maxmemory);
-    vm->init();
+    vm->startmachine();
+    open(*vm);
 }
 
-session::~session() = default;
+machinesession::~machinesession() = default;
 
-runoutcome session::run(const std::vector<byte>& program) {
+runoutcome machinesession::run(const std::vector<byte>& program) {
     vm->loadprogram(program);
     return vm->run();
 }
 
-std::vector<std::string> session::closefiles() { return vm->closefiles(); }
+std::vector<std::string> machinesession::closefiles() { return vm->closefiles(); }
 
 }  // namespace V4VM

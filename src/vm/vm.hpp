@@ -21,13 +21,14 @@ struct runoutcome {
     std::string report;
 };
 
-// A machine with the program root's built-ins, reporting and bounded as `settings` says.
-class session {
+// A started machine, reporting and bounded as `settings` says, with what `open` then puts in it (its
+// library) before the first run.
+class machinesession {
 public:
-    explicit session(const runsettings& settings);
-    ~session();
-    session(const session&) = delete;
-    session& operator=(const session&) = delete;
+    machinesession(const runsettings& settings, void (*open)(machine& vm));
+    ~machinesession();
+    machinesession(const machinesession&) = delete;
+    machinesession& operator=(const machinesession&) = delete;
 
     // Runs `program` (bytes in execution order).
     runoutcome run(const std::vector<byte>& program);

@@ -7,9 +7,9 @@
 
 #include "common/sourcetext.hpp"
 #include "compiler/compilerun.hpp"
+#include "lib/io.hpp"
 #include "support/runbinary.hpp"
 #include "support/scratch.hpp"
-#include "vm/files.hpp"
 #include "vmtest.hpp"
 
 namespace {
@@ -201,13 +201,14 @@ TEST_F(Collector, YoungValuesHeldOnlyByOldOnesSurviveYoungCollections) {
 // leaves its stream as it was; the end of the run closes it.
 TEST_F(Collector, FreedFileObjectsLeaveTheirStreamOpenUntilTheRunEnds) {
     std::string path = scratchfolder("collector-orphan") + "orphan.txt";
+    native::setlibrary(vm, std::make_unique<filetable>());
     variable* file = builtin::initfile(vm, "write");
-    file->moduleparams()["file"] = vm.files.remember(filestream::forwriting(path));
-    file->moduleparams()["file"]->out->write("buffered", 8);
+    native::sethostdata(*file, files(vm).remember(filestream::forwriting(path)));
+    streamof(*file).out->write("buffered", 8);
     collect();
     EXPECT_FALSE(alive(file));
     EXPECT_EQ(slurp(path), "");
-    vm.files.closeall();
+    EXPECT_TRUE(vm.closefiles().empty());
     EXPECT_EQ(slurp(path), "buffered");
 }
 
@@ -241,7 +242,8 @@ runresult runinprocess(const fs::path& program, const fs::path& expectations, va
         std::string options = slurp((expectations / (name + ".args")).string());
         std::size_t limit = options.find("--max-steps=");
         if (limit != std::string::npos) vm.settings.maxsteps = std::stoull(options.substr(limit + 12));
-        vm.init();
+        vm.startmachine();
+        openlibrary(vm);
         vm.loadprogram(compiled.code);
         output printed = capture([&] {
             V4VM::runoutcome outcome = vm.run();

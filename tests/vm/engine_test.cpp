@@ -1,4 +1,3 @@
-#include "vm/moduleapi.hpp"
 #include "vmtest.hpp"
 
 namespace {

@@ -122,6 +122,7 @@ TEST_F(Operands, DirectReadsAgreeWithDecoding) {
     auto outcome = [](const bytes& operand, const reader& read) {
         machine vm;
         vm.startmachine();
+        openmethods(vm);
         vm.datastack = {vm.newstring("12")};
         codeblock body = bodyof(operand + bytes{7});
         std::size_t next = 0;

@@ -2,13 +2,14 @@
 
 #include <cmath>
 
-#include "vm/moduleapi.hpp"
+#include "vm/native.hpp"
 #include "vmtest.hpp"
 
 namespace {
 
 using namespace vmtest;
 using namespace V4VM;
+using native::getnativefunc;
 
 using Values = machinetest;
 

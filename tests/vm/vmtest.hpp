@@ -14,6 +14,7 @@
 
 #include "common/opcodes.hpp"
 #include "common/process.hpp"
+#include "lib/open.hpp"
 #include "main/run.hpp"
 #include "vm/diagnostics.hpp"
 #include "vm/machine.hpp"
@@ -83,10 +84,12 @@ struct runresult {
     std::unique_ptr<machine> vm;  // as the run left it
 };
 
-// A fresh machine: root scope and program root, no built-ins of the program root.
+// A fresh machine: root scope, program root and the methods of built-in types, no built-ins of the
+// program root.
 inline std::unique_ptr<machine> freshmachine() {
     auto vm = std::make_unique<machine>();
     vm->startmachine();
+    V4VM::openmethods(*vm);
     return vm;
 }
 
@@ -144,7 +147,10 @@ inline variable* member(machine& vm, variable* owner, const std::string& name) {
 // A fixture with a fresh machine (no built-ins of the program root) and shorthands for making values.
 class machinetest : public testing::Test {
 protected:
-    void SetUp() override { vm.startmachine(); }
+    void SetUp() override {
+        vm.startmachine();
+        V4VM::openmethods(vm);
+    }
 
     variable* newint(std::int32_t value) { return vm.newint(value); }
     variable* newfloat(float value) { return vm.newfloat(value); }

@@ -1,4 +1,4 @@
-#include "vm/globals.hpp"
+#include "lib/builtins.hpp"
 
 #include <sys/wait.h>
 
@@ -6,16 +6,22 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "vm/diagnostics.hpp"
-#include "vm/machine.hpp"
-#include "vm/moduleapi.hpp"
 
 namespace V4VM::builtin {
 
+using namespace native;
+
 namespace {
 
+variable* converted(machine& vm, const variable& target, const std::string& newtype) {
+    if (newtype == "BUILTIN_STRING") return newstring(vm, target.getstring(false));
+    if (newtype == "BUILTIN_INT") return newint(vm, target.getint());
+    if (newtype == "BUILTIN_FLOAT") return newfloat(vm, target.getfloat());
+    error("Unsupported convert type: " + newtype, true);
+}
+
 void pushconverted(machine& vm, const nativeargs& args, const std::string& type) {
-    pushresult(vm, moduleapi::varconv(vm, *moduleapi::getarg(vm, args, 0), type));
+    pushresult(vm, converted(vm, *getarg(vm, args, 0), type));
 }
 
 // The status of a finished shell command as a program sees it: its exit status, or 128 plus the
@@ -30,7 +36,7 @@ std::int32_t commandstatus(int raw) {
 }  // namespace
 
 void sizeoffunc(machine& vm, variable*, const nativeargs& args) {
-    variable* target = moduleapi::getarg(vm, args, 0);
+    variable* target = getarg(vm, args, 0);
     std::size_t size = 0;
     switch (target->identifier) {
         case vtype::builtin_string: size = target->stringval.size(); break;
@@ -38,12 +44,12 @@ void sizeoffunc(machine& vm, variable*, const nativeargs& args) {
         case vtype::builtin_dict: size = target->dictval().size(); break;
         default: error("Can't get size of target with identifier: " + typetext(target->identifier), true);
     }
-    pushresult(vm, vm.newint(static_cast<std::int32_t>(size)));
+    pushresult(vm, newint(vm, static_cast<std::int32_t>(size)));
 }
 
 void varconv(machine& vm, variable*, const nativeargs& args) {
-    std::string type = moduleapi::getarg(vm, args, 0)->getstring(false);
-    pushresult(vm, moduleapi::varconv(vm, *moduleapi::getarg(vm, args, 1), type));
+    std::string type = getarg(vm, args, 0)->getstring(false);
+    pushresult(vm, converted(vm, *getarg(vm, args, 1), type));
 }
 
 void asstr(machine& vm, variable*, const nativeargs& args) { pushconverted(vm, args, "BUILTIN_STRING"); }
@@ -53,33 +59,33 @@ void asint(machine& vm, variable*, const nativeargs& args) { pushconverted(vm, a
 void asfloat(machine& vm, variable*, const nativeargs& args) { pushconverted(vm, args, "BUILTIN_FLOAT"); }
 
 void getattr(machine& vm, variable*, const nativeargs& args) {
-    vname name = vm.name(moduleapi::getarg(vm, args, 1)->getstring(false));
-    variable* target = moduleapi::getarg(vm, args, 0);
-    pushresult(vm, vm.getvar(moduleapi::getattribute(vm, target, name)));
+    vname member = name(vm, getarg(vm, args, 1)->getstring(false));
+    variable* target = getarg(vm, args, 0);
+    pushresult(vm, fetch(vm, getattribute(vm, target, member)));
 }
 
 void setattr(machine& vm, variable*, const nativeargs& args) {
-    variable* value = vm.getvar(moduleapi::getarg(vm, args, 2));
-    variable* target = moduleapi::getarg(vm, args, 0);
-    vname name = vm.name(moduleapi::getarg(vm, args, 1)->getstring(false));
-    vm.setmember(*target, name, value);
+    variable* value = fetch(vm, getarg(vm, args, 2));
+    variable* target = getarg(vm, args, 0);
+    vname member = name(vm, getarg(vm, args, 1)->getstring(false));
+    setmember(vm, *target, member, value);
 }
 
 void hasattr(machine& vm, variable*, const nativeargs& args) {
-    variable* target = moduleapi::getarg(vm, args, 0);
-    variable* result = vm.newint(0);
+    variable* target = getarg(vm, args, 0);
+    variable* result = newint(vm, 0);
     // The name is read once per member: an object without members never reads it.
-    vm.foreachmembername(*target, [&](vname member) {
-        if (member == moduleapi::getarg(vm, args, 1)->getstring(false)) result->intval = 1;
+    foreachmembername(vm, *target, [&](vname member) {
+        if (member == getarg(vm, args, 1)->getstring(false)) result->intval = 1;
     });
     pushresult(vm, result);
 }
 
 void execcmd(machine& vm, variable*, const nativeargs& args) {
-    variable* result = vm.newint(0);
-    std::string command = moduleapi::getarg(vm, args, 0)->getstring(false);
+    variable* result = newint(vm, 0);
+    std::string command = getarg(vm, args, 0)->getstring(false);
     std::cout.flush();  // what the program printed comes before what the command prints
-    if (vm.settings.noshell) {
+    if (settings(vm).noshell) {
         result->intval = -1;  // a sandboxed run starts no shell
     } else {
         // The command gets the usual SIGPIPE: the run ignores it only to report a closed pipe itself.

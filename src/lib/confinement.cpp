@@ -1,4 +1,4 @@
-#include "vm/confinement.hpp"
+#include "lib/confinement.hpp"
 
 #include <algorithm>
 #include <filesystem>

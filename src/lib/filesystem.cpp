@@ -1,16 +1,15 @@
-#include "vm/filesystem.hpp"
+#include "lib/filesystem.hpp"
 
 #include <filesystem>
 #include <system_error>
 
-#include "vm/confinement.hpp"
-#include "vm/diagnostics.hpp"
-#include "vm/moduleapi.hpp"
-#include "vm/machine.hpp"
+#include "lib/confinement.hpp"
 
 namespace fs = std::filesystem;
 
 namespace V4VM {
+
+using namespace native;
 
 namespace {
 
@@ -18,9 +17,9 @@ namespace {
 // system ends the program with the method, the path and the system's words for the failure.
 template <typename operation>
 auto onpath(machine& vm, const nativeargs& args, const std::string& method, operation run) {
-    std::string path = moduleapi::getarg(vm, args, 0)->getstring(false);
+    std::string path = getarg(vm, args, 0)->getstring(false);
     std::error_code failure;
-    auto result = run(fs::path(confinedpath(vm.settings, path)), failure);
+    auto result = run(fs::path(confinedpath(settings(vm), path)), failure);
     if (failure) error(method + " failed for " + path + ": " + failure.message(), true);
     return result;
 }
@@ -28,20 +27,20 @@ auto onpath(machine& vm, const nativeargs& args, const std::string& method, oper
 }  // namespace
 
 variable* getfilesys(machine& vm) {
-    variable* filesystem = vm.getallocvar();
+    variable* filesystem = newobject(vm);
     filesystem->identifier = vtype::builtin_class;
-    filesystem->name = vm.name("FILESYSTEM");
-    vm.setmember(*filesystem, vm.name("exists"), getmodulevar(vm, builtin::Fexists));
-    vm.setmember(*filesystem, vm.name("isdir"), getmodulevar(vm, builtin::Fisdir));
-    vm.setmember(*filesystem, vm.name("delete"), getmodulevar(vm, builtin::Fdelete));
-    vm.setmember(*filesystem, vm.name("createdir"), getmodulevar(vm, builtin::Fcreatedir));
-    vm.setmember(*filesystem, vm.name("listdir"), getmodulevar(vm, builtin::Flistdir));
-    vm.setmember(*filesystem, vm.name("cd"), getmodulevar(vm, builtin::Fcd));
+    filesystem->name = name(vm, "FILESYSTEM");
+    setmember(vm, *filesystem, name(vm, "exists"), getmodulevar(vm, builtin::Fexists));
+    setmember(vm, *filesystem, name(vm, "isdir"), getmodulevar(vm, builtin::Fisdir));
+    setmember(vm, *filesystem, name(vm, "delete"), getmodulevar(vm, builtin::Fdelete));
+    setmember(vm, *filesystem, name(vm, "createdir"), getmodulevar(vm, builtin::Fcreatedir));
+    setmember(vm, *filesystem, name(vm, "listdir"), getmodulevar(vm, builtin::Flistdir));
+    setmember(vm, *filesystem, name(vm, "cd"), getmodulevar(vm, builtin::Fcd));
     return filesystem;
 }
 
 void builtin::Fexists(machine& vm, variable*, const nativeargs& args) {
-    variable* result = vm.newint(0);
+    variable* result = newint(vm, 0);
     result->intval = onpath(vm, args, "exists", [](const fs::path& path, std::error_code& failure) {
         return fs::exists(path, failure);
     });
@@ -49,7 +48,7 @@ void builtin::Fexists(machine& vm, variable*, const nativeargs& args) {
 }
 
 void builtin::Fisdir(machine& vm, variable*, const nativeargs& args) {
-    variable* result = vm.newint(0);
+    variable* result = newint(vm, 0);
     result->intval = onpath(vm, args, "isdir", [](const fs::path& path, std::error_code& failure) {
         fs::file_status status = fs::status(path, failure);
         if (status.type() == fs::file_type::not_found) failure.clear();  // a missing path is no directory
@@ -69,11 +68,11 @@ void builtin::Fcreatedir(machine& vm, variable*, const nativeargs& args) {
 }
 
 void builtin::Flistdir(machine& vm, variable*, const nativeargs& args) {
-    variable* names = vm.newlist();
+    variable* names = newlist(vm);
     onpath(vm, args, "listdir", [&vm, names](const fs::path& path, std::error_code& failure) {
         for (fs::directory_iterator entry(path, failure); !failure && entry != fs::directory_iterator();
              entry.increment(failure))
-            names->listval().push_back(vm.newstring(entry->path().filename().string()));
+            names->listval().push_back(newstring(vm, entry->path().filename().string()));
         return true;
     });
     pushresult(vm, names);

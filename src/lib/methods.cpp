@@ -1,40 +1,38 @@
-#include "vm/natives.hpp"
+#include "lib/methods.hpp"
 
 #include <algorithm>
 
-#include "vm/diagnostics.hpp"
-#include "vm/machine.hpp"
-#include "vm/moduleapi.hpp"
 
 namespace V4VM::builtin {
 
-using namespace moduleapi;
+using namespace native;
 
 namespace {
+
 std::int32_t count(std::size_t size) { return static_cast<std::int32_t>(size); }
+
+// Keys are compared by value, in the order their objects were made: the first equal one answers.
+dictmap::const_iterator findkey(const dictmap& dict, const variable& key) {
+    return std::find_if(dict.begin(), dict.end(), [&key](const auto& entry) { return *entry.first == key; });
+}
+
 }  // namespace
 
 void Lgetatindex(machine& vm, variable* self, const nativeargs& args) {
     variable& list = getreceiver(self);
     std::int32_t index = getarg(vm, args, 0)->getint();
-    pushresult(vm, Lgetindex(list.listval(), index));
+    pushresult(vm, getelement(list, index));
 }
 
 void Lsetatindex(machine& vm, variable* self, const nativeargs& args) {
     variable& list = getreceiver(self);
     variable* element = getarg(vm, args, 1);
-    std::int32_t index = getarg(vm, args, 0)->getint();
-    vm.gc.listchanged(list, static_cast<std::size_t>(std::max(index, 0)));
-    Lsetindex(list.listval(), index, element);
+    setelement(vm, list, getarg(vm, args, 0)->getint(), element);
 }
 
 void Lappend(machine& vm, variable* self, const nativeargs& args) {
     variable& list = getreceiver(self);
-    variable* element = getarg(vm, args, 0);
-    std::vector<variable*>& elements = list.listval();
-    vm.gc.listchanged(list, elements.size());
-    elements.push_back(element);
-    vm.values.notebytes(sizeof(variable*));
+    appendelement(vm, list, getarg(vm, args, 0));
 }
 
 void Lcontains(machine& vm, variable* self, const nativeargs& args) {
@@ -42,7 +40,7 @@ void Lcontains(machine& vm, variable* self, const nativeargs& args) {
     variable* probe = getarg(vm, args, 0);
     bool held = false;
     for (variable* element : list.listval()) held = held || element == probe;
-    pushresult(vm, vm.newint(held));
+    pushresult(vm, newint(vm, held));
 }
 
 void Lfind(machine& vm, variable* self, const nativeargs& args) {
@@ -57,71 +55,71 @@ void Lfind(machine& vm, variable* self, const nativeargs& args) {
             break;
         }
     }
-    pushresult(vm, vm.newint(position));
+    pushresult(vm, newint(vm, position));
 }
 
 void Lerase(machine& vm, variable* self, const nativeargs& args) {
     variable& list = getreceiver(self);
     std::int32_t position = getarg(vm, args, 0)->intval;
-    auto& elements = list.listval();
+    const auto& elements = list.listval();
     std::size_t length = elements.size();
     if (static_cast<std::uint64_t>(static_cast<std::int64_t>(position)) >= length)
         error("Out of bounds. Tried erasing lement at index: " + std::to_string(position) +
                   " even tho length is: " + std::to_string(length),
               true);
-    vm.gc.listchanged(list, static_cast<std::size_t>(position));  // the elements after it move
-    elements.erase(elements.begin() + position);
+    eraseelement(vm, list, static_cast<std::size_t>(position));
 }
 
 void Lsize(machine& vm, variable* self, const nativeargs&) {
-    pushresult(vm, vm.newint(count(getreceiver(self).listval().size())));
+    pushresult(vm, newint(vm, count(getreceiver(self).listval().size())));
 }
 
 void pntrget(machine& vm, variable* self, const nativeargs&) {
-    pushresult(vm, vm.getvar(&gettargetpntr(&getreceiver(self))));
+    pushresult(vm, fetch(vm, &gettargetpntr(&getreceiver(self))));
 }
 
 void pntrset(machine& vm, variable* self, const nativeargs& args) {
     variable& pointer = getreceiver(self);
-    variable* value = vm.getvar(getarg(vm, args, 0));
-    vm.assign(gettargetpntr(&pointer), *value);
+    variable* value = fetch(vm, getarg(vm, args, 0));
+    assign(vm, gettargetpntr(&pointer), *value);
 }
 
 void Dgetindex(machine& vm, variable* self, const nativeargs& args) {
     variable& dict = getreceiver(self);
-    pushresult(vm, moduleapi::Dgetindex(dict.dictval(), *getarg(vm, args, 0)));
+    const variable& key = *getarg(vm, args, 0);
+    auto found = findkey(dict.dictval(), key);
+    if (found == dict.dictval().end()) error("Dict does not contain key: " + key.getstring(false), true);
+    pushresult(vm, found->second);
 }
 
 void Dsetindex(machine& vm, variable* self, const nativeargs& args) {
     variable& dict = getreceiver(self);
     variable* value = getarg(vm, args, 1);
     variable* key = getarg(vm, args, 0);
-    vm.gc.changed(dict);
-    moduleapi::Dsetindex(dict.dictval(), key, value);
-    vm.values.notebytes(3 * sizeof(variable*));
+    setentry(vm, dict, key, value);
 }
 
 void Dcontains(machine& vm, variable* self, const nativeargs& args) {
     variable& dict = getreceiver(self);
-    pushresult(vm, vm.newint(moduleapi::Dcontains(dict.dictval(), *getarg(vm, args, 0))));
+    pushresult(vm, newint(vm, findkey(dict.dictval(), *getarg(vm, args, 0)) != dict.dictval().end()));
 }
 
 void Dgetkeys(machine& vm, variable* self, const nativeargs&) {
     variable& dict = getreceiver(self);
     std::vector<variable*> keys;
-    for (const auto& [key, value] : dict.dictval()) keys.push_back(Duplicatevar(vm, key));
-    pushresult(vm, vm.newlist(std::move(keys)));
+    for (const auto& [key, value] : dict.dictval()) keys.push_back(duplicate(vm, key));
+    pushresult(vm, newlist(vm, std::move(keys)));
 }
 
 void Dgetvalues(machine& vm, variable* self, const nativeargs&) {
     variable& dict = getreceiver(self);
     std::vector<variable*> values;
-    for (const auto& [key, value] : dict.dictval()) values.push_back(Duplicatevar(vm, value));
-    pushresult(vm, vm.newlist(std::move(values)));
+    for (const auto& [key, value] : dict.dictval()) values.push_back(duplicate(vm, value));
+    pushresult(vm, newlist(vm, std::move(values)));
 }
 
 void Dsize(machine& vm, variable* self, const nativeargs&) {
-    pushresult(vm, vm.newint(count(getreceiver(self).dictval().size())));
+    pushresult(vm, newint(vm, count(getreceiver(self).dictval().size())));
 }
 
 void strget(machine& vm, variable* self, const nativeargs& args) {
@@ -135,7 +133,7 @@ void strget(machine& vm, variable* self, const nativeargs& args) {
               true);
     // One past the end reads the terminating 0, as the text's C form would.
     char byte = static_cast<std::size_t>(position) < length ? bytes[static_cast<std::size_t>(position)] : '\0';
-    pushresult(vm, vm.newstring(std::string_view(&byte, 1)));
+    pushresult(vm, newstring(vm, std::string_view(&byte, 1)));
 }
 
 }  // namespace V4VM::builtin

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <vector>
 
 #include "vm/members.hpp"
@@ -29,10 +30,19 @@ struct methodtable {
     int find(vname name) const;
 };
 
-// The four tables, and the making of a method the first time it is fetched.
+// One method as the library defines it.
+struct methoddef {
+    const char* name;
+    mfuncptr native;
+    vtype shape;
+};
+
+// The four tables, filled by the library at start-up, and the making of a method the first time it is
+// fetched.
 class methodtables {
 public:
-    explicit methodtables(nametable& names);
+    // Sets the methods of `kind`, in the order a fresh value attaches them.
+    void define(nametable& names, methodkind kind, std::initializer_list<methoddef> methods);
 
     const methodtable& of(methodkind kind) const { return tables[static_cast<std::size_t>(kind)]; }
 

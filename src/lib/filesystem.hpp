@@ -1,7 +1,6 @@
 #pragma once
 
-#include "vm/nativeargs.hpp"
-#include "vm/value.hpp"
+#include "vm/native.hpp"
 
 namespace V4VM {
 

@@ -1,20 +1,13 @@
-#include "vm/methods.hpp"
+#include "vm/methodtables.hpp"
 
 #include <algorithm>
 #include <numeric>
 
 #include "vm/heap.hpp"
-#include "vm/natives.hpp"
 
 namespace V4VM {
 
 namespace {
-
-struct methoddef {
-    const char* name;
-    mfuncptr native;
-    vtype shape;
-};
 
 methodtable maketable(nametable& names, std::initializer_list<methoddef> methods) {
     methodtable table;
@@ -49,29 +42,8 @@ int methodtable::find(vname name) const {
     return -1;
 }
 
-methodtables::methodtables(nametable& names) {
-    using namespace builtin;
-    constexpr vtype function = vtype::custom_func;
-    constexpr vtype module = vtype::builtin_module;
-    tables[static_cast<std::size_t>(methodkind::string)] = maketable(names, {{"get", strget, module}});
-    tables[static_cast<std::size_t>(methodkind::list)] = maketable(names, {
-        {"get", Lgetatindex, function},
-        {"set", Lsetatindex, function},
-        {"append", Lappend, function},
-        {"contains", Lcontains, function},
-        {"find", Lfind, function},
-        {"remove", Lerase, function},
-        {"size", Lsize, module},
-    });
-    tables[static_cast<std::size_t>(methodkind::dict)] = maketable(names, {
-        {"get", Dgetindex, function},
-        {"set", Dsetindex, function},
-        {"contains", Dcontains, function},
-        {"keys", Dgetkeys, function},
-        {"values", Dgetvalues, function},
-        {"size", Dsize, module},
-    });
-    tables[static_cast<std::size_t>(methodkind::pntr)] = maketable(names, {{"get", pntrget, module}, {"set", pntrset, module}});
+void methodtables::define(nametable& names, methodkind kind, std::initializer_list<methoddef> methods) {
+    tables[static_cast<std::size_t>(kind)] = maketable(names, methods);
 }
 
 void methodtables::attach(heap& values, variable& target, methodkind kind) const {

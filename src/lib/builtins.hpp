@@ -1,7 +1,6 @@
 #pragma once
 
-#include "vm/nativeargs.hpp"
-#include "vm/value.hpp"
+#include "vm/native.hpp"
 
 // The free-standing built-in functions, reachable by plain name through the program root.
 namespace V4VM::builtin {

@@ -7,7 +7,7 @@
 #include "support/runbinary.hpp"
 #include "support/scratch.hpp"
 #include "main/run.hpp"
-#include "vmtest.hpp"
+#include "vm/vmtest.hpp"
 
 namespace fs = std::filesystem;
 

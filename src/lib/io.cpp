@@ -1,34 +1,32 @@
-#include "vm/files.hpp"
+#include "lib/io.hpp"
 
 #include <cerrno>
 #include <iostream>
 #include <vector>
 
 #include "common/consoleoutput.hpp"
-
-#include "vm/confinement.hpp"
-#include "vm/diagnostics.hpp"
-#include "vm/machine.hpp"
-#include "vm/moduleapi.hpp"
+#include "lib/confinement.hpp"
 
 namespace V4VM {
+
+using namespace native;
 
 namespace {
 
 filestream& writablestream(variable* self) {
-    filestream& stream = moduleapi::getparam(moduleapi::getreceiver(self), "file");
+    filestream& stream = streamof(getreceiver(self));
     if (!stream.out) error("No such param: file", true);
     return stream;
 }
 
 filestream& readablestream(variable* self) {
-    filestream& stream = moduleapi::getparam(moduleapi::getreceiver(self), "file");
+    filestream& stream = streamof(getreceiver(self));
     if (!stream.in) error("No such param: file", true);
     return stream;
 }
 
 void attachmethod(machine& vm, variable& target, const char* name, mfuncptr native) {
-    vm.setmember(target, vm.name(name), getnativefunc(vm, native));
+    setmember(vm, target, native::name(vm, name), getnativefunc(vm, native));
 }
 
 }  // namespace
@@ -120,14 +118,12 @@ std::shared_ptr<filestream> filetable::remember(std::shared_ptr<filestream> stre
     return stream;
 }
 
-void filetable::keepstreamsopen(variable& value) {
-    if (!value.more) return;
-    for (auto& [key, stream] : value.more->moduleparams)
-        if (stream && stream.use_count() == 1 && !stream->console && !stream->closed)
-            orphaned.push_back(std::move(stream));
+void filetable::release(std::shared_ptr<hostdata>& data) {
+    auto* stream = static_cast<filestream*>(data.get());  // the library keeps nothing else in values
+    if (data.use_count() == 1 && !stream->console && !stream->closed) orphaned.push_back(std::move(data));
 }
 
-std::vector<std::string> filetable::closeall() {
+std::vector<std::string> filetable::close() {
     std::vector<std::string> failures;
     for (auto& file : open)
         if (auto stream = file.lock()) {
@@ -139,17 +135,18 @@ std::vector<std::string> filetable::closeall() {
     return failures;
 }
 
-filestream& moduleapi::getparam(variable& target, const std::string& key) {
-    auto& params = target.moduleparams();
-    auto found = params.find(key);
-    if (found == params.end() || !found->second) error("No such param: " + key, true);
-    return *found->second;
+filetable& files(machine& vm) { return static_cast<filetable&>(*library(vm)); }
+
+filestream& streamof(variable& file) {
+    hostdata* stream = gethostdata(file);
+    if (stream == nullptr) error("No such param: file", true);
+    return static_cast<filestream&>(*stream);
 }
 
 variable* builtin::initfile(machine& vm, const std::string& type) {
-    variable* file = vm.getallocvar();
+    variable* file = newobject(vm);
     file->identifier = vtype::custom_class;
-    file->name = vm.name("file");
+    file->name = native::name(vm, "file");
     if (type == "write") {
         attachmethod(vm, *file, "write", writefile);
     } else if (type == "read") {
@@ -161,23 +158,23 @@ variable* builtin::initfile(machine& vm, const std::string& type) {
 }
 
 void builtin::openfile(machine& vm, variable*, const nativeargs& args) {
-    std::string mode = moduleapi::getarg(vm, args, 1)->getstring(false);
-    std::string path = moduleapi::getarg(vm, args, 0)->getstring(false);
-    std::string reached = confinedpath(vm.settings, path);
+    std::string mode = getarg(vm, args, 1)->getstring(false);
+    std::string path = getarg(vm, args, 0)->getstring(false);
+    std::string reached = confinedpath(settings(vm), path);
     variable* file = initfile(vm, mode);
     if (mode == "write") {
         auto stream = filestream::forwriting(reached);
         if (!stream) error("Cannot open file for writing: " + path, true);
-        file->moduleparams()["file"] = vm.files.remember(stream);
+        sethostdata(*file, files(vm).remember(stream));
     } else if (mode == "read") {
-        file->moduleparams()["file"] = vm.files.remember(filestream::forreading(reached));
+        sethostdata(*file, files(vm).remember(filestream::forreading(reached)));
     }
     pushresult(vm, file);
 }
 
 void builtin::writefile(machine& vm, variable* self, const nativeargs& args) {
     filestream& stream = writablestream(self);
-    std::string text = moduleapi::getarg(vm, args, 0)->getstring(false);
+    std::string text = getarg(vm, args, 0)->getstring(false);
     if (stream.closed) error("Cannot write to a closed file.", true);
     stream.write(text);
 }
@@ -190,18 +187,18 @@ void builtin::readfile(machine& vm, variable* self, const nativeargs&) {
         text += line;
         text += '\n';
     }
-    pushresult(vm, vm.newstring(text));
+    pushresult(vm, newstring(vm, text));
 }
 
 void builtin::getlinefile(machine& vm, variable* self, const nativeargs&) {
     filestream& stream = readablestream(self);
     std::string line;
     if (stream.closed || !std::getline(*stream.in, line)) line.clear();
-    pushresult(vm, vm.newstring(line));
+    pushresult(vm, newstring(vm, line));
 }
 
 void builtin::closefile(machine&, variable* self, const nativeargs&) {
-    moduleapi::getparam(moduleapi::getreceiver(self), "file").close();
+    streamof(getreceiver(self)).close();
 }
 
 }  // namespace V4VM

@@ -6,14 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "vm/nativeargs.hpp"
-#include "vm/value.hpp"
+#include "vm/native.hpp"
 
 namespace V4VM {
 
 // The stream behind a file object: a file on disk or one of the console streams, in one direction.
-// Every copy of a file object shares it.
-struct filestream {
+// Every copy of a file object shares it: it is the host data of the file object.
+struct filestream : hostdata {
     std::ostream* out = nullptr;  // set for objects that write
     std::istream* in = nullptr;   // set for objects that read
     bool console = false;
@@ -44,30 +43,29 @@ private:
 };
 
 // The files a program opened, so that every one is flushed and closed when the run ends, however it
-// ends: nothing the program wrote is lost.
-class filetable {
+// ends: nothing the program wrote is lost. It is the library's state in the machine.
+class filetable : public hostlibrary {
 public:
     std::shared_ptr<filestream> remember(std::shared_ptr<filestream> stream);
 
     // A file closes when its stream goes; closing flushes, and a program could see the flush through
     // another file object or a shell command. So the streams of freed file objects stay open, as
     // they would have without the collector, until the run ends.
-    void keepstreamsopen(variable& value);
+    void release(std::shared_ptr<hostdata>& data) override;
 
     // Flushes and closes every file still open; returns the reports of the refusals not yet reported.
-    std::vector<std::string> closeall();
+    std::vector<std::string> close() override;
 
 private:
     std::vector<std::weak_ptr<filestream>> open;  // weak: a stream goes with its last file object
-    std::vector<std::shared_ptr<filestream>> orphaned;
+    std::vector<std::shared_ptr<hostdata>> orphaned;
 };
 
-namespace moduleapi {
+// The file table of a machine the library was opened in.
+filetable& files(machine& vm);
 
-// The host data stored under `key`: "No such param: " and the key (within module) when absent.
-filestream& getparam(variable& target, const std::string& key);
-
-}  // namespace moduleapi
+// The stream of a file object: "No such param: file" (within module) when it has none.
+filestream& streamof(variable& file);
 
 namespace builtin {
 

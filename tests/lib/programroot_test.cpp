@@ -1,4 +1,4 @@
-#include "common/programrootnames.hpp"
+#include "lib/programroot.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,6 @@
-#include "vm/natives.hpp"
+#include "lib/methods.hpp"
 
-#include "vm/moduleapi.hpp"
-#include "vmtest.hpp"
+#include "vm/vmtest.hpp"
 
 namespace {
 
@@ -97,6 +96,9 @@ TEST_F(Methods, Dictionaries) {
     EXPECT_EQ(invoke(dict, "size")->intval, 3);
     EXPECT_EQ(invoke(dict, "get", {newstring("k")}), one);
     EXPECT_EQ(invoke(dict, "get", {newfloat(1)})->stringval.view(), "one");
+    invoke(dict, "set", {newint(1), newstring("uno")});  // an equal key of another object: a second entry
+    EXPECT_EQ(invoke(dict, "size")->intval, 4);
+    EXPECT_EQ(invoke(dict, "get", {newint(1)})->stringval.view(), "one");  // the first in creation order
     EXPECT_EQ(invoke(dict, "contains", {newstring("k")})->intval, 1);
     EXPECT_EQ(invoke(dict, "contains", {newstring("q")})->intval, 0);
     EXPECT_EQ(raised([&] { invoke(dict, "get", {newstring("q")}); }), moduleerror("Dict does not contain key: q"));

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "vm/nativeargs.hpp"
-#include "vm/value.hpp"
+#include "vm/native.hpp"
 
-// The methods that lists, dictionaries, strings and pointers carry (see methods.hpp for the tables).
+// The methods that lists, dictionaries, strings and pointers carry (lib/open.cpp puts them in the
+// machine's method tables).
 namespace V4VM::builtin {
 
 void Lgetatindex(machine& vm, variable* self, const nativeargs& args);
