@@ -55,8 +55,8 @@ for name in loop fib strings lists; do
     pms=- pmb=- lms=- lmb=- timeverdict=- memoryverdict=-
     if [ -n "$python" ]; then
         read -r pms pmb < <(measure 5 "$python" "$root/bench/programs/$name.py")
-        timeverdict=$(verdict "$vms" "$pms" 2)
-        memoryverdict=$(verdict "$vmb" "$pmb" 2)
+        timeverdict=$(verdict "$vms" "$pms" 1)
+        memoryverdict=$(verdict "$vmb" "$pmb" 1)
     fi
     if [ -n "$lua" ]; then read -r lms lmb < <(measure 5 "$lua" "$root/bench/programs/$name.lua"); fi
     row "$name" "$vms" "$vmb" "$pms" "$pmb" "$lms" "$lmb" "$timeverdict" "$memoryverdict"
