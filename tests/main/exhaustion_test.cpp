@@ -10,16 +10,6 @@
 
 namespace {
 
-// Runs a shell command in `folder` with vesk's standard error in err.txt; returns the exit status.
-int runinfolder(const std::string& folder, const std::string& command) {
-    std::string line = "cd '" + folder + "' && " + command + " 2>err.txt";
-    int raw = std::system(("bash -c \"" + line + "\"").c_str());
-    EXPECT_TRUE(WIFEXITED(raw));
-    return WEXITSTATUS(raw);
-}
-
-std::string firstline(const std::string& text) { return text.substr(0, text.find('\n')); }
-
 // A run that exhausts memory, or the memory it was allowed, ends with the usual report and status 1,
 // and what the program wrote before reaches the disk. Limiting the address space from outside is not
 // possible under the sanitizer, whose shadow memory needs more.

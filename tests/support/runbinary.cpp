@@ -35,6 +35,15 @@ std::string slurp(const std::string& path) {
     return text.str();
 }
 
+std::string firstline(const std::string& text) { return text.substr(0, text.find('\n')); }
+
+int runinfolder(const std::string& folder, const std::string& command) {
+    std::string line = "cd '" + folder + "' && " + command + " 2>err.txt";
+    int raw = std::system(("bash -c \"" + line + "\"").c_str());
+    EXPECT_TRUE(WIFEXITED(raw));
+    return WEXITSTATUS(raw);
+}
+
 binaryrun runwitharguments(const std::string& arguments) { return runin(freshfolder(), arguments, ""); }
 
 binaryrun runsource(const std::string& source, const std::string& input) {

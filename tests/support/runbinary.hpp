@@ -17,3 +17,7 @@ binaryrun runwitharguments(const std::string& arguments);
 binaryrun runsource(const std::string& source, const std::string& input = "");
 
 std::string slurp(const std::string& path);
+std::string firstline(const std::string& text);
+
+// Runs a shell command in `folder` with vesk's standard error in err.txt; returns the exit status.
+int runinfolder(const std::string& folder, const std::string& command);
