@@ -150,14 +150,17 @@ void machine::storelocal(vname name) {
     poprawtop();
 }
 
-// One cycle, inlined into both loops below: the loop that runs nested bodies is the hot path.
+// One cycle once a body is known to run, inlined into both loops below: the loop that runs nested
+// bodies is the hot path.
 [[gnu::always_inline]] inline void machine::cycle() {
-    if (codestack.empty()) integritycheck(*this);
-    if (gc.due(values.madesincecollection(), values.bytessincecollection())) gc.collectdue(*this);
+    if (collectiondue()) gc.collectdue(*this);
     execinstruction(codestack.back());
 }
 
-void machine::execcycle() { cycle(); }
+void machine::execcycle() {
+    if (codestack.empty()) integritycheck(*this);
+    cycle();
+}
 
 void machine::rununtil(std::size_t depth) {
     while (codestack.size() > depth) cycle();
@@ -165,167 +168,175 @@ void machine::rununtil(std::size_t depth) {
 
 [[gnu::always_inline]] inline void machine::execinstruction(frame& top) {
     if (callstack.empty() || databasestack.empty() || calltrace.empty()) integritycheck(*this);
-    if (top.body == nullptr || top.next >= top.body->size()) return exitoutoffunc(*this);
-    // A copy: running the instruction may decode more of the same body, which moves its instructions.
-    const instruction in = code.at(*top.body, top.next, top.hint);
-    top.current = in.start;
-    countstep();
-    if (in.fused != 0 && fusing) {
-        const fusedrun& run = code.fusion(*top.body, in);
-        // A run counts as the instructions it stands for; one that would pass the limit runs them one
-        // by one, so that the limit stops the very instruction it reaches.
-        bool withinlimit = settings.maxsteps == 0 || steps - 1 + run.count <= settings.maxsteps;
-        if (withinlimit && runfused(*this, run, top)) return;
-    }
-    ++top.hint;
-    top.next = in.end;
-    operands operand(*this, in, top);
-    // Nothing may touch `top` once a body has been pushed: the code stack may have moved.
-    byte opcode = in.opcode;
-    if (inrange(ADD, DIV + 1, opcode)) return arithmetic(*this, opcode);
-    if (inrange(GREATER, GREATEREQ + 1, opcode)) return comparison(*this, opcode);
-    switch (opcode) {
-        case LOADLOCAL: {
-            vname name = operand.name();
-            pushfetched(lookup::getlocalvar(*this, name), name);
-            break;
+    // SAVESCOPE and RESTORESCOPE make no value and change no stack a cycle checks, so the instruction
+    // after one runs in the same cycle, unless the body ends there or a collection is due.
+    for (;;) {
+        if (top.body == nullptr || top.next >= top.body->size()) return exitoutoffunc(*this);
+        // Held by reference: bodies are decoded only where this fetch finds an instruction missing, never
+        // while one runs.
+        const instruction& in = code.at(*top.body, top.next, top.hint);
+        top.current = in.start;
+        countstep();
+        if (in.fused != 0 && fusing) {
+            const fusedrun& run = code.fusion(*top.body, in);
+            // A run counts as the instructions it stands for; one that would pass the limit runs them one
+            // by one, so that the limit stops the very instruction it reaches.
+            bool withinlimit = settings.maxsteps == 0 || steps - 1 + run.count <= settings.maxsteps;
+            if (withinlimit && runfused(*this, run, top)) return;
         }
-        case STORELOCAL:
-            storelocal(operand.name());
-            break;
-        case LEAVE:
-            lookup::goout(*this);
-            break;
-        case ENTERATTR: {
-            vname name = operand.name();
-            lookup::gointo(*this, lookup::getattribute(*this, currentobject(), name));
-            break;
+        ++top.hint;
+        top.next = in.end;
+        operands operand(*this, in, top);
+        // Nothing may touch `top` once a body has been pushed: the code stack may have moved.
+        byte opcode = in.opcode;
+        if (inrange(ADD, DIV + 1, opcode)) return arithmetic(*this, opcode);
+        if (inrange(GREATER, GREATEREQ + 1, opcode)) return comparison(*this, opcode);
+        switch (opcode) {
+            case LOADLOCAL: {
+                vname name = operand.name();
+                pushfetched(lookup::getlocalvar(*this, name), name);
+                break;
+            }
+            case STORELOCAL:
+                storelocal(operand.name());
+                break;
+            case LEAVE:
+                lookup::goout(*this);
+                break;
+            case ENTERATTR: {
+                vname name = operand.name();
+                lookup::gointo(*this, lookup::getattribute(*this, currentobject(), name));
+                break;
+            }
+            case LEAVEALL:
+                while (callstack.size() > 1) lookup::goout(*this);
+                break;
+            case CALL:
+                callfunc(*this, operand.count(), scope());
+                break;
+            case LOADATTR: {
+                vname name = operand.name();
+                variable* object = currentobject();
+                variable* member = getvar(lookup::getattribute(*this, object, name));
+                gc.changed(*member);
+                member->self = object;
+                push(named(member, name));
+                break;
+            }
+            case STOREATTR: {
+                vname name = operand.name();
+                variable* object = currentobject();
+                setmember(*object, name, named(getvar(stacktop(*this)), name));
+                poprawtop();
+                break;
+            }
+            case LOADGLOBAL: {
+                vname name = operand.name();
+                pushfetched(lookup::getglobalvar(*this, name), name);
+                break;
+            }
+            case STOREGLOBAL: {
+                vname name = operand.name();
+                variable* value = named(getvar(stacktop(*this)), name);
+                globalvars[name.key()] = value;
+                poprawtop();
+                break;
+            }
+            case PUSHCONST:
+                pushfresh(operand.constant());
+                break;
+            case PUSHCOPY:
+                pushfresh(getcopy(stacktop(*this)));
+                break;
+            case RETURN:
+                exitoutoffunc(*this);
+                break;
+            case EQUAL: {
+                variable* left = popforreading();
+                variable* right = popforreading();
+                pushfresh(newint(*right == *left ? 1 : 0));
+                break;
+            }
+            case NOT: {
+                variable* value = gettopvar();
+                value->intval = value->getint() == 0 ? 1 : 0;
+                value->identifier = vtype::builtin_int;
+                push(value);
+                break;
+            }
+            case AND:
+            case OR:
+            case XOR:
+            case NOR:
+                logic(*this, opcode);
+                break;
+            case STASH:
+                memory.push_back(gettopvar());
+                break;
+            case UNSTASH:
+                if (memory.empty()) error("Nothing to unstash.");
+                push(memory.back());
+                memory.pop_back();
+                break;
+            case PTRLOCAL: {
+                vname name = operand.name();
+                pushfresh(named(getpointer(lookup::getlocalvar(*this, name)), name));
+                break;
+            }
+            case PTRATTR: {
+                vname name = operand.name();
+                variable* object = currentobject();
+                variable* pointer = getpointer(lookup::getattribute(*this, object, name));
+                pointer->self = object;
+                pushfresh(named(pointer, name));
+                break;
+            }
+            case PTRGLOBAL: {
+                vname name = operand.name();
+                pushfresh(named(getpointer(lookup::getglobalvar(*this, name)), name));
+                break;
+            }
+            case PTRTOP:
+                pushfresh(getpointer(gettopvar()));
+                break;
+            case IF:
+                runif(*this, operand.constant());
+                break;
+            case POP:
+                poprawtop();
+                break;
+            case WHILE:
+                runwhile(*this, operand.constant());
+                break;
+            case FOR:
+                runfor(*this, operand.constant());
+                break;
+            case SAVESCOPE:
+                savlvar = currentscope();
+                if (goeson(top)) continue;
+                break;
+            case RESTORESCOPE:
+                if (!savlvar) error("No saved scope to restore.");
+                currentscope() = *savlvar;
+                if (goeson(top)) continue;
+                break;
+            case ASSIGN: {
+                variable* target = poprawtop();
+                variable* source = gettopvar();
+                assign(*target, *source);
+                break;
+            }
+            case DUP:
+                stacktop(*this)->fresh = false;  // held twice now
+                push(datastack.back());
+                break;
+            case ENTERTOP:
+                lookup::gointo(*this, gettopvar());
+                break;
+            default:
+                error("Unknown instruction.");
         }
-        case LEAVEALL:
-            while (callstack.size() > 1) lookup::goout(*this);
-            break;
-        case CALL:
-            callfunc(*this, operand.count(), scope());
-            break;
-        case LOADATTR: {
-            vname name = operand.name();
-            variable* object = currentobject();
-            variable* member = getvar(lookup::getattribute(*this, object, name));
-            gc.changed(*member);
-            member->self = object;
-            push(named(member, name));
-            break;
-        }
-        case STOREATTR: {
-            vname name = operand.name();
-            variable* object = currentobject();
-            setmember(*object, name, named(getvar(stacktop(*this)), name));
-            poprawtop();
-            break;
-        }
-        case LOADGLOBAL: {
-            vname name = operand.name();
-            pushfetched(lookup::getglobalvar(*this, name), name);
-            break;
-        }
-        case STOREGLOBAL: {
-            vname name = operand.name();
-            variable* value = named(getvar(stacktop(*this)), name);
-            globalvars[name.key()] = value;
-            poprawtop();
-            break;
-        }
-        case PUSHCONST:
-            pushfresh(operand.constant());
-            break;
-        case PUSHCOPY:
-            pushfresh(getcopy(stacktop(*this)));
-            break;
-        case RETURN:
-            exitoutoffunc(*this);
-            break;
-        case EQUAL: {
-            variable* left = popforreading();
-            variable* right = popforreading();
-            pushfresh(newint(*right == *left ? 1 : 0));
-            break;
-        }
-        case NOT: {
-            variable* value = gettopvar();
-            value->intval = value->getint() == 0 ? 1 : 0;
-            value->identifier = vtype::builtin_int;
-            push(value);
-            break;
-        }
-        case AND:
-        case OR:
-        case XOR:
-        case NOR:
-            logic(*this, opcode);
-            break;
-        case STASH:
-            memory.push_back(gettopvar());
-            break;
-        case UNSTASH:
-            if (memory.empty()) error("Nothing to unstash.");
-            push(memory.back());
-            memory.pop_back();
-            break;
-        case PTRLOCAL: {
-            vname name = operand.name();
-            pushfresh(named(getpointer(lookup::getlocalvar(*this, name)), name));
-            break;
-        }
-        case PTRATTR: {
-            vname name = operand.name();
-            variable* object = currentobject();
-            variable* pointer = getpointer(lookup::getattribute(*this, object, name));
-            pointer->self = object;
-            pushfresh(named(pointer, name));
-            break;
-        }
-        case PTRGLOBAL: {
-            vname name = operand.name();
-            pushfresh(named(getpointer(lookup::getglobalvar(*this, name)), name));
-            break;
-        }
-        case PTRTOP:
-            pushfresh(getpointer(gettopvar()));
-            break;
-        case IF:
-            runif(*this, operand.constant());
-            break;
-        case POP:
-            poprawtop();
-            break;
-        case WHILE:
-            runwhile(*this, operand.constant());
-            break;
-        case FOR:
-            runfor(*this, operand.constant());
-            break;
-        case SAVESCOPE:
-            savlvar = currentscope();
-            break;
-        case RESTORESCOPE:
-            if (!savlvar) error("No saved scope to restore.");
-            currentscope() = *savlvar;
-            break;
-        case ASSIGN: {
-            variable* target = poprawtop();
-            variable* source = gettopvar();
-            assign(*target, *source);
-            break;
-        }
-        case DUP:
-            stacktop(*this)->fresh = false;  // held twice now
-            push(datastack.back());
-            break;
-        case ENTERTOP:
-            lookup::gointo(*this, gettopvar());
-            break;
-        default:
-            error("Unknown instruction.");
+        return;
     }
 }
 

@@ -121,7 +121,7 @@ public:
     void attachmethods(variable& target, methodkind kind);
 
     // The value to use when `value` is fetched: a copy for the value kinds, the value itself otherwise.
-    variable* getvar(variable* value);
+    variable* getvar(variable* value) { return isvaluekind(value->identifier) ? getcopy(value) : value; }
     variable* getcopy(variable* value);
     // Gives a value whose methods are still a note the serials a copy's methods get: reserved now, in
     // the order of their names.
@@ -170,6 +170,9 @@ public:
 private:
     void cycle();
     void execinstruction(frame& top);
+    bool collectiondue() const { return gc.due(values.madesincecollection(), values.bytessincecollection()); }
+    // Whether the instruction after one that changed nothing a cycle checks may run in the same cycle.
+    bool goeson(const frame& top) const { return top.next < top.body->size() && !collectiondue(); }
     void finished(runoutcome& outcome) const;
     bool copiesalonewithmembers(const variable& value);
 

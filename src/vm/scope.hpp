@@ -54,6 +54,7 @@ public:
         other.recent = nullptr;
     }
     scope& operator=(const scope& other) {
+        if (root == other.root && recent == other.recent) return *this;  // shares everything already
         scope copy(other);
         return *this = std::move(copy);
     }

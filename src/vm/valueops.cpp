@@ -180,8 +180,6 @@ variable* machine::newlist(std::vector<variable*> elements) {
     return result;
 }
 
-variable* machine::getvar(variable* value) { return isvaluekind(value->identifier) ? getcopy(value) : value; }
-
 void machine::renumbermethods(variable& value) {
     if (!value.attributes.islazy()) return;
     methodkind kind = value.attributes.kind();
