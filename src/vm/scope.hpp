@@ -32,9 +32,10 @@ class scope {
         node* right;
     };
 
-    // Writes not yet in the treap, the latest for each name; they hide the treap's entries.
+    // Writes not yet in the treap, the latest for each name; they hide the treap's entries. Room for
+    // what a call of a few arguments writes: the arguments, the receiver and the parameters' names.
     struct recentwrites {
-        static constexpr std::uint32_t capacity = 4;
+        static constexpr std::uint32_t capacity = 8;
         std::uint32_t refs;
         std::uint32_t count;
         struct entry {
