@@ -122,7 +122,7 @@ void logic(machine& vm, byte opcode) {
 
 // The top of the data stack, left there.
 variable* stacktop(machine& vm) {
-    if (vm.datastack.empty()) error("Data stack is empty.");
+    if (vm.datastack.empty()) machine::emptydatastack();
     return vm.datastack.back();
 }
 

@@ -80,16 +80,10 @@ void machine::unwind(std::size_t datadepth) {
     innative = false;
 }
 
-variable* machine::poprawtop() {
-    if (datastack.empty()) error("Data stack is empty.");
-    variable* top = datastack.back();
-    top->fresh = false;
-    datastack.pop_back();
-    return top;
-}
+void machine::emptydatastack() { error("Data stack is empty."); }
 
 variable* machine::gettopvar() {
-    if (datastack.empty()) error("Data stack is empty.");
+    if (datastack.empty()) emptydatastack();
     variable* top = takevar(datastack.back());
     datastack.pop_back();
     return top;

@@ -148,7 +148,14 @@ public:
     template <typename visitor>
     void foreachmademember(const variable& owner, visitor&& visit);
 
-    variable* poprawtop();       // "Data stack is empty." when there is nothing to pop
+    [[noreturn]] static void emptydatastack();  // "Data stack is empty."
+    variable* poprawtop() {
+        if (datastack.empty()) emptydatastack();
+        variable* top = datastack.back();
+        top->fresh = false;
+        datastack.pop_back();
+        return top;
+    }
     variable* gettopvar();       // the top through getvar
     // getvar(top) for the top of the data stack about to be popped: the top itself when nothing
     // else holds it.

@@ -177,10 +177,8 @@ const dictmap& variable::dictval() const { return more ? more->dictval : nodict;
 dictmap& variable::dictval() { return payload().dictval; }
 std::shared_ptr<hostdata>& variable::hostslot() { return payload().host; }
 
-std::int32_t variable::getint() const {
+std::int32_t variable::convertedint() const {
     switch (identifier) {
-        case vtype::builtin_int:
-            return intval;
         case vtype::builtin_float:
             // Checked in double: every float is exact there, and the cast must stay defined.
             if (std::isnan(floatval) || static_cast<double>(floatval) <= -2147483649.0 ||
@@ -194,12 +192,8 @@ std::int32_t variable::getint() const {
     }
 }
 
-float variable::getfloat() const {
+float variable::convertedfloat() const {
     switch (identifier) {
-        case vtype::builtin_int:
-            return static_cast<float>(intval);
-        case vtype::builtin_float:
-            return floatval;
         case vtype::builtin_string:
             return readfloat(stringval.str());
         default:

@@ -151,12 +151,18 @@ public:
     dictmap& dictval();
     std::shared_ptr<hostdata>& hostslot();
 
-    std::int32_t getint() const;
-    float getfloat() const;
+    // Numbers read as the other kinds convert; the plain case is inline, for the interpreter loop.
+    std::int32_t getint() const { return identifier == vtype::builtin_int ? intval : convertedint(); }
+    float getfloat() const {
+        if (identifier == vtype::builtin_float) return floatval;
+        return identifier == vtype::builtin_int ? static_cast<float>(intval) : convertedfloat();
+    }
     std::string getstring(bool quote) const;
     bool operator==(const variable& other) const;
 
 private:
+    std::int32_t convertedint() const;
+    float convertedfloat() const;
     enum : std::uint8_t { notarget, pointertarget, nativebody, bytecodebody };
     union targets {
         variable* pointer;
