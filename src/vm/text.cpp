@@ -19,41 +19,6 @@ text::text(std::string_view bytes) {
     buffer->used = length = bytes.size();
 }
 
-text::text(const text& other) : buffer(other.buffer), length(other.length) {
-    if (buffer) ++buffer->refs;
-}
-
-text::text(text&& other) noexcept : buffer(other.buffer), length(other.length) {
-    other.buffer = nullptr;
-    other.length = 0;
-}
-
-text& text::operator=(const text& other) {
-    if (other.buffer) ++other.buffer->refs;
-    release();
-    buffer = other.buffer;
-    length = other.length;
-    return *this;
-}
-
-text& text::operator=(text&& other) noexcept {
-    if (this != &other) {
-        release();
-        buffer = other.buffer;
-        length = other.length;
-        other.buffer = nullptr;
-        other.length = 0;
-    }
-    return *this;
-}
-
-text::~text() { release(); }
-
-void text::release() {
-    if (buffer && --buffer->refs == 0) std::free(buffer);
-    buffer = nullptr;
-}
-
 text text::append(std::string_view more) const {
     if (more.empty()) return *this;
     text result;

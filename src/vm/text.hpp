@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 
@@ -16,11 +17,32 @@ class text {
 public:
     text() = default;
     explicit text(std::string_view bytes);
-    text(const text& other);
-    text(text&& other) noexcept;
-    text& operator=(const text& other);
-    text& operator=(text&& other) noexcept;
-    ~text();
+    // Copies share the buffer. Inline: every value holds a text, and most hold none.
+    text(const text& other) : buffer(other.buffer), length(other.length) {
+        if (buffer) ++buffer->refs;
+    }
+    text(text&& other) noexcept : buffer(other.buffer), length(other.length) {
+        other.buffer = nullptr;
+        other.length = 0;
+    }
+    text& operator=(const text& other) {
+        if (other.buffer) ++other.buffer->refs;
+        release();
+        buffer = other.buffer;
+        length = other.length;
+        return *this;
+    }
+    text& operator=(text&& other) noexcept {
+        if (this != &other) {
+            release();
+            buffer = other.buffer;
+            length = other.length;
+            other.buffer = nullptr;
+            other.length = 0;
+        }
+        return *this;
+    }
+    ~text() { release(); }
 
     std::string_view view() const { return buffer ? std::string_view(buffer->bytes(), length) : std::string_view(); }
     std::string str() const { return std::string(view()); }
@@ -44,7 +66,10 @@ private:
         char* bytes() { return reinterpret_cast<char*>(this + 1); }
     };
     static shared* allocate(std::size_t capacity);
-    void release();
+    void release() {
+        if (buffer && --buffer->refs == 0) std::free(buffer);
+        buffer = nullptr;
+    }
 
     shared* buffer = nullptr;
     std::size_t length = 0;
