@@ -22,6 +22,11 @@ class variable;
 // a node is marked seen once a collection has walked its whole subtree, and a write unmarks every
 // node it changes or copies.
 class scope {
+public:
+    // How many of the latest writes wait in front of the tree (and may hide as many older entries).
+    static constexpr std::uint32_t recentcapacity = 8;
+
+private:
     struct node {
         std::uint32_t refs;
         std::uint32_t priority : 31;
@@ -35,7 +40,7 @@ class scope {
     // Writes not yet in the treap, the latest for each name; they hide the treap's entries. Room for
     // what a call of a few arguments writes: the arguments, the receiver and the parameters' names.
     struct recentwrites {
-        static constexpr std::uint32_t capacity = 8;
+        static constexpr std::uint32_t capacity = recentcapacity;
         std::uint32_t refs;
         std::uint32_t count;
         struct entry {

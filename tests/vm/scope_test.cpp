@@ -44,7 +44,7 @@ TEST(Scope, EveryCopyKeepsItsOwnEntries) {
         std::size_t count = 0;
         scopes[at].foreachvalue([&](variable*) { ++count; });
         EXPECT_GE(count, models[at].size());
-        EXPECT_LE(count, models[at].size() + 4);
+        EXPECT_LE(count, models[at].size() + scope::recentcapacity);
         for (std::size_t key = 0; key < keys.size(); ++key) {
             auto found = models[at].find(key);
             EXPECT_EQ(scopes[at].find(keys[key]), found == models[at].end() ? nullptr : found->second);
