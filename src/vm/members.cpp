@@ -11,7 +11,7 @@ std::vector<std::pair<vname, variable*>> inorder(const membermap& members) {
 }
 
 memberset::memberset(const memberset& other) : word(other.word) {
-    if (membermap* map = other.plain()) word = reinterpret_cast<std::uint64_t>(new membermap(*map));
+    if (word != 0 && !islazy()) ++reinterpret_cast<shared*>(word)->refs;
 }
 
 memberset& memberset::operator=(const memberset& other) {
@@ -37,12 +37,22 @@ void memberset::makelazy(methodkind kind, bool bykey, std::uint64_t firstserial)
 }
 
 membermap& memberset::plainforwriting() {
-    if (word == 0) word = reinterpret_cast<std::uint64_t>(new membermap());
-    return *plain();
+    if (word == 0) word = reinterpret_cast<std::uint64_t>(new shared());
+    auto* members = reinterpret_cast<shared*>(word);
+    if (members->refs > 1) {
+        auto* own = new shared{members->map};
+        --members->refs;
+        word = reinterpret_cast<std::uint64_t>(own);
+        return own->map;
+    }
+    return members->map;
 }
 
 void memberset::release() {
-    delete plain();
+    if (!islazy()) {  // called only with members
+        auto* members = reinterpret_cast<shared*>(word);
+        if (--members->refs == 0) delete members;
+    }
     word = 0;
 }
 

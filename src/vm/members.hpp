@@ -34,6 +34,15 @@ enum class methodkind : std::uint8_t { string, list, dict, pntr };
 // (as every holder of an assigned member map shares the same method objects). Any other change
 // turns the note into an ordinary map first.
 class memberset {
+    // A map of members shared by the sets copied from one another until one of them changes it: an
+    // assignment copies every member of its source, and most copies are never changed, only read or
+    // dropped. Nothing can tell a shared map from a copy of it (the order of a map's members is never
+    // shown).
+    struct shared {
+        membermap map;
+        std::size_t refs = 1;
+    };
+
 public:
     memberset() = default;
     memberset(const memberset& other);
@@ -53,7 +62,10 @@ public:
     std::uint64_t firstserial() const { return word >> 4; }
 
     // Ordinary members; only when not lazy. Null when there are none.
-    membermap* plain() const { return islazy() ? nullptr : reinterpret_cast<membermap*>(word); }
+    const membermap* plain() const {
+        return word == 0 || islazy() ? nullptr : &reinterpret_cast<const shared*>(word)->map;
+    }
+    // The members to change, this set's own from now on; only when not lazy.
     membermap& plainforwriting();
 
     void clear() {
