@@ -132,9 +132,10 @@ void markroots(machine& vm, bool youngonly, marker& marks) {
 }  // namespace
 
 void collector::setlimits(std::size_t rootwork) {
-    madelimit = threshold == 0 ? 0 : std::max(threshold, rootwork);
-    byteslimit = threshold == 0 ? 0 : minimumbytes;
+    std::size_t madelimit = threshold == 0 ? 0 : std::max(threshold, rootwork);
+    std::size_t byteslimit = threshold == 0 ? 0 : minimumbytes;
     if (cap != 0) byteslimit = std::min(byteslimit, cap > oldbytes ? cap - oldbytes : 0);
+    values.setpacing(madelimit, byteslimit);
 }
 
 void collector::remember(variable& value) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "vm/heap.hpp"
 #include "vm/value.hpp"
 
 namespace V4VM {
@@ -23,11 +24,11 @@ class scope;
 // marks and sweeps everything.
 class collector {
 public:
-    // Collects, the young values or all, when due: only between instructions, when no value may be
-    // held by a C++ local alone.
+    explicit collector(heap& values) : values(values) { setlimits(0); }
+
+    // Collects, the young values or all, when the heap's pacing says one is due: only between
+    // instructions, when no value may be held by a C++ local alone.
     void collectdue(machine& vm);
-    // Whether a collection is due after `made` values and `bytes` payload bytes since the last one.
-    bool due(std::size_t made, std::size_t bytes) const { return made >= madelimit || bytes >= byteslimit; }
     // A full collection.
     void collect(machine& vm);
 
@@ -62,9 +63,8 @@ private:
     bool fulldue(const machine& vm) const;
     void setlimits(std::size_t rootwork);
 
+    heap& values;
     std::size_t threshold = defaultthreshold;
-    std::size_t madelimit = defaultthreshold;
-    std::size_t byteslimit = minimumbytes;
     std::size_t cap = 0;
     // The old values after the last full collection, and the live bytes it found; the bytes of the
     // old values since, as the minor collections that made them old counted them.

@@ -153,7 +153,7 @@ void machine::storelocal(vname name) {
 // One cycle once a body is known to run, inlined into both loops below: the loop that runs nested
 // bodies is the hot path.
 [[gnu::always_inline]] inline void machine::cycle() {
-    if (collectiondue()) gc.collectdue(*this);
+    if (values.collectiondue()) gc.collectdue(*this);
     execinstruction(codestack.back());
 }
 

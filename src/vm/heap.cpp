@@ -53,6 +53,7 @@ void heap::restartpacing() {
     youngmethodvalues.clear();
     bytessince = 0;
     madesince = 0;
+    checkpacing();
 }
 
 std::uint64_t heap::reserve(std::uint64_t count) {

@@ -31,6 +31,7 @@ public:
         ++live;
         ++madesince;
         bytessince += sizeof(variable);
+        checkpacing();
         return value;
     }
     // A built-in method made on first use, with the serial its owner's note reserved for it.
@@ -39,7 +40,19 @@ public:
     std::uint64_t reserve(std::uint64_t count);
 
     // Counts payload bytes (texts, list and dictionary entries) toward the collector's pacing.
-    void notebytes(std::size_t count) { bytessince += count; }
+    void notebytes(std::size_t count) {
+        bytessince += count;
+        checkpacing();
+    }
+    // A collection is due once `made` values or `bytes` payload bytes were made since the last one
+    // (the collector's limits; 0 makes one due before every instruction). Kept as one flag, which the
+    // interpreter loop reads before every instruction.
+    void setpacing(std::size_t made, std::size_t bytes) {
+        madelimit = made;
+        byteslimit = bytes;
+        checkpacing();
+    }
+    bool collectiondue() const { return due; }
 
     std::uint64_t serials() const { return lastserial; }
     std::size_t bytessincecollection() const { return bytessince; }
@@ -76,10 +89,14 @@ private:
     }
     void free(variable* value);
     void restartpacing();
+    void checkpacing() { due = madesince >= madelimit || bytessince >= byteslimit; }
 
     std::uint64_t lastserial = 0;
     std::size_t bytessince = 0;
     std::size_t madesince = 0;
+    std::size_t madelimit = 0;
+    std::size_t byteslimit = 0;
+    bool due = true;
     std::size_t live = 0;
     std::vector<variable*> young;
     std::vector<variable*> youngmethodvalues;  // the young values made by makelazymethod()

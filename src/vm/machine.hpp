@@ -53,7 +53,7 @@ public:
     heap values;  // declared before everything that holds values, so that it is destroyed last
     methodtables methods;
     codecache code{names};
-    collector gc;
+    collector gc{values};
     std::unique_ptr<hostlibrary> library;  // the library's state, such as the files open
 
     std::vector<variable*> datastack;
@@ -177,9 +177,8 @@ public:
 private:
     void cycle();
     void execinstruction(frame& top);
-    bool collectiondue() const { return gc.due(values.madesincecollection(), values.bytessincecollection()); }
     // Whether the instruction after one that changed nothing a cycle checks may run in the same cycle.
-    bool goeson(const frame& top) const { return top.next < top.body->size() && !collectiondue(); }
+    bool goeson(const frame& top) const { return top.next < top.body->size() && !values.collectiondue(); }
     void finished(runoutcome& outcome) const;
     bool copiesalonewithmembers(const variable& value);
 

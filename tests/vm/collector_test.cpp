@@ -28,7 +28,7 @@ protected:
     std::size_t heapsize() { return vm.values.livecount(); }
     void collect() { vm.gc.collect(vm); }
     void collectifdue() {
-        if (vm.gc.due(vm.values.madesincecollection(), vm.values.bytessincecollection())) vm.gc.collectdue(vm);
+        if (vm.values.collectiondue()) vm.gc.collectdue(vm);
     }
 };
 
