@@ -24,7 +24,7 @@ class variable;
 class scope {
 public:
     // How many of the latest writes wait in front of the tree (and may hide as many older entries).
-    static constexpr std::uint32_t recentcapacity = 8;
+    static constexpr std::uint32_t recentcapacity = 4;
 
 private:
     struct node {
@@ -37,8 +37,9 @@ private:
         node* right;
     };
 
-    // Writes not yet in the treap, the latest for each name; they hide the treap's entries. Room for
-    // what a call of a few arguments writes: the arguments, the receiver and the parameters' names.
+    // Writes not yet in the treap, the latest for each name; they hide the treap's entries. A young
+    // collection walks them all, so their number paces the collector (see collector.hpp): more room
+    // would change when a memory cap is met.
     struct recentwrites {
         static constexpr std::uint32_t capacity = recentcapacity;
         std::uint32_t refs;
