@@ -12,6 +12,7 @@ namespace {
 
 void popcalltrace(machine& vm) {
     if (!vm.calltrace.empty()) vm.calltrace.pop_back();
+    vm.noteifemptied();
 }
 
 void enterbody(machine& vm, const codeblock* body, scope&& frame, variable* callee) {
@@ -148,6 +149,7 @@ void exitoutoffunc(machine& vm) {
         vm.lastdeldatabase = std::move(vm.databasestack.back());
         vm.databasestack.pop_back();
     }
+    vm.noteifemptied();
     resume(vm);
 }
 

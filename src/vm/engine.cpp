@@ -167,7 +167,10 @@ void machine::rununtil(std::size_t depth) {
 }
 
 [[gnu::always_inline]] inline void machine::execinstruction(frame& top) {
-    if (callstack.empty() || databasestack.empty() || calltrace.empty()) integritycheck(*this);
+    if (stacksmaybeempty) {
+        integritycheck(*this);  // ends the run unless only the call trace is empty
+        stacksmaybeempty = calltrace.empty();
+    }
     // SAVESCOPE and RESTORESCOPE make no value and change no stack a cycle checks, so the instruction
     // after one runs in the same cycle, unless the body ends there or a collection is due.
     for (;;) {

@@ -13,6 +13,7 @@ void gointo(machine& vm, variable* target) {
 void goout(machine& vm) {
     if (!vm.callstack.empty()) vm.callstack.pop_back();
     if (!vm.databasestack.empty()) vm.databasestack.pop_back();
+    vm.noteifemptied();
 }
 
 variable* getattribute(machine& vm, variable* target, vname name) {

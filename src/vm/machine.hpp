@@ -100,6 +100,13 @@ public:
     // One cycle: the integrity check, then one instruction of the top body, or leaving it when it
     // has ended.
     void execcycle();
+    // Whether the call stack, the scope stack or the call trace may have run empty since the
+    // integrity check last found them all holding something: set wherever one is popped, so that
+    // the check before each instruction is one test while they hold something.
+    bool stacksmaybeempty = true;
+    void noteifemptied() {
+        if (callstack.empty() || databasestack.empty() || calltrace.empty()) stacksmaybeempty = true;
+    }
     // Cycles until the code stack is back to `depth` bodies: the body pushed last has ended.
     void rununtil(std::size_t depth);
 
