@@ -67,6 +67,10 @@ TEST(IntegrityCheck, PanicsOnEmptyFrameStacks) {
     result = run({}, [](machine& vm) { vm.callstack.clear(); });
     EXPECT_EQ(result.err.substr(0, result.err.find("Codestack: ")),
               "VESK 4 VM error: \nVM panic!\nCallstack size = 0, did you go out of root?                \n\n");
+    // Leaving the program root empties both stacks during the run: the next instruction is checked.
+    result = run(op(LEAVE) + pushint(1));
+    EXPECT_EQ(result.err.substr(0, result.err.find("Codestack: ")),
+              "VESK 4 VM error: \nVM panic!\nCallstack size = 0, did you go out of root?                \n\n");
 }
 
 TEST(Finish, PrintsTheIntegerCodeInTheOutputBase) {
