@@ -118,6 +118,20 @@ std::optional<std::size_t> messagereader::readheaders(std::string first) {
     return length;
 }
 
+std::optional<std::string> messagereader::readbody(std::size_t length) {
+    // In pieces, so that a length announced by garbage costs no more memory than the bytes that came.
+    constexpr std::size_t piece = std::size_t{1} << 20;
+    std::string body;
+    while (body.size() < length) {
+        std::size_t before = body.size();
+        std::size_t wanted = std::min(piece, length - before);
+        body.resize(before + wanted);
+        std::streamsize got = in.rdbuf()->sgetn(body.data() + before, static_cast<std::streamsize>(wanted));
+        if (got != static_cast<std::streamsize>(wanted)) return std::nullopt;
+    }
+    return body;
+}
+
 bool messagereader::skipbody(std::size_t length) {
     char buffer[65536];
     while (length > 0) {
@@ -143,12 +157,8 @@ std::optional<std::string> messagereader::next() {
             if (!skipbody(*length)) return std::nullopt;
             continue;
         }
-        std::string body(*length, '\0');
-        std::streamsize got = in.rdbuf()->sgetn(body.data(), static_cast<std::streamsize>(body.size()));
-        if (got != static_cast<std::streamsize>(body.size())) {
-            log << "vesk --lsp: the input ended inside a message" << std::endl;
-            return std::nullopt;
-        }
+        std::optional<std::string> body = readbody(*length);
+        if (!body) log << "vesk --lsp: the input ended inside a message" << std::endl;
         return body;
     }
 }

@@ -33,6 +33,7 @@ private:
     // Finds the next "Content-Length:", in the rest of `line` (the line the problem was met in) or in
     // the input after it, and keeps what follows it on its line as the next block's first.
     void resynchronise(std::string_view problem, std::string_view line);
+    std::optional<std::string> readbody(std::size_t length);
     bool skipbody(std::size_t length);
 
     std::istream& in;

@@ -60,6 +60,12 @@ end
 local function warnings()
   local buffer = open(write("warnings.VKEX", read(root .. "/tests/guide/warnings.VKEX")))
   check(vim.bo[buffer].filetype == "vesk", "a .VKEX file has the filetype vesk")
+  -- The highlighting of editors/vim/syntax: (line, column, group), both 1-based as Vim counts.
+  for _, want in ipairs({ { 1, 1, "veskInclude" }, { 2, 9, "veskNumber" }, { 4, 1, "veskStatement" }, { 5, 12, "veskString" },
+                          { 9, 1, "veskBuiltin" } }) do
+    local group = vim.fn.synIDattr(vim.fn.synID(want[1], want[2], 1), "name")
+    check(group == want[3], "line " .. want[1] .. " column " .. want[2] .. " is " .. group .. ", not " .. want[3])
+  end
   local found = diagnostics(buffer, 4)
   check(#found == 4, "four warnings, not " .. #found)
   local expected = {
