@@ -69,6 +69,22 @@ languageserver::languageserver(std::ostream& out, std::ostream& log) : out(out),
         return completionsat(programof(documentof(params), documents), positionfrom(params.at("position")));
     };
     requests["textDocument/codeAction"] = [this](const json& params) { return codeactions(params); };
+
+    notifications["exit"] = [this](const json&, bool) { exitreceived = true; };
+    notifications["textDocument/didOpen"] = [this](const json& params, bool repaired) { opened(params, repaired); };
+    notifications["textDocument/didChange"] = [this](const json& params, bool repaired) { changed(params, repaired); };
+    notifications["textDocument/didSave"] = [this](const json& params, bool repaired) {
+        if (!params.contains("text")) {
+            publish(documentof(params));
+            return;
+        }
+        changed({{"textDocument", params.at("textDocument")}, {"contentChanges", {{{"text", params["text"]}}}}}, repaired);
+    };
+    notifications["textDocument/didClose"] = [this](const json& params, bool) {
+        std::string uri = params.at("textDocument").at("uri");
+        documents.close(uri);
+        unpublish(uri);
+    };
 }
 
 void languageserver::send(const json& message) { writemessage(out, serialised(message)); }
@@ -100,26 +116,11 @@ void languageserver::dispatch(const json& message, bool repaired) {
         request(message["id"], method, params);
         return;
     }
+    auto handler = notifications.find(method);
+    // Any other notification needs nothing, and a notification never gets a reply.
+    if (handler == notifications.end()) return;
     try {
-        if (method == "exit") {
-            exitreceived = true;
-        } else if (method == "textDocument/didOpen") {
-            opened(params, repaired);
-        } else if (method == "textDocument/didChange") {
-            changed(params, repaired);
-        } else if (method == "textDocument/didSave") {
-            if (params.contains("text")) {
-                changed({{"textDocument", params.at("textDocument")}, {"contentChanges", {{{"text", params["text"]}}}}},
-                        repaired);
-            } else {
-                publish(documentof(params));
-            }
-        } else if (method == "textDocument/didClose") {
-            std::string uri = params.at("textDocument").at("uri");
-            documents.close(uri);
-            unpublish(uri);
-        }
-        // Any other notification needs nothing, and a notification never gets a reply.
+        handler->second(params, repaired);
     } catch (const std::exception& problem) {
         log << "vesk --lsp: skipped " << method << ": " << problem.what() << std::endl;
     }

@@ -27,7 +27,8 @@ public:
 
 private:
     using requesthandler = std::function<json(const json& params)>;
-    using notificationhandler = std::function<void(const json& params)>;
+    // `repaired`: the message was not UTF-8, and a text it carries is refused as such.
+    using notificationhandler = std::function<void(const json& params, bool repaired)>;
 
     void dispatch(const json& message, bool repaired);
     void request(const json& id, const std::string& method, const json& params);
@@ -44,6 +45,7 @@ private:
     std::ostream& log;
     documentstore documents;
     std::map<std::string, requesthandler> requests;
+    std::map<std::string, notificationhandler> notifications;
     // The diagnostics last published for each file, by URI, where their rewrites are found again.
     std::map<std::string, std::vector<diagnostic>> published;
     // For each document, the module files whose diagnostics it published.

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <sstream>
 
 #include "lsp/framing.hpp"
+#include "lsp/uri.hpp"
 #include "support/runbinary.hpp"
+#include "support/scratch.hpp"
 
 namespace {
 
@@ -141,6 +144,30 @@ TEST(Server, DiagnosticsFollowTheTextAndARewriteIsOfferedAsACodeAction) {
     const json& edit = actions[0]["edit"]["changes"][uri][0];
     EXPECT_EQ(edit["newText"], "sum = 1+2");
     EXPECT_EQ(edit["range"], rangejson({{1, 0}, {1, 11}}));
+}
+
+TEST(Server, AModulesDiagnosticsAreClearedOnceNoDocumentImportsIt) {
+    std::string folder = scratchfolder("server-modules");
+    std::ofstream(folder + "shapes.VKEX") << "def area(side) {\n    return side * side\n}\n";
+    std::string main = uriofpath(folder + "main.VKEX");
+    std::string module = uriofpath(folder + "shapes.VKEX");
+    auto opened = [&](const std::string& text) {
+        return notificationof("textDocument/didOpen",
+                              {{"textDocument", {{"uri", main}, {"languageId", "vesk"}, {"version", 1}, {"text", text}}}});
+    };
+    auto changed = [&](const std::string& text) {
+        return notificationof("textDocument/didChange",
+                              {{"textDocument", {{"uri", main}, {"version", 2}}}, {"contentChanges", {{{"text", text}}}}});
+    };
+    session run = serve(initialised() + framed(opened("also shapes\nx = area(2)\n")) + framed(changed("x = 2\n")) + ended());
+    std::vector<json> shown = published(run);
+    ASSERT_EQ(shown.size(), 4u);
+    EXPECT_EQ(shown[0]["uri"], main);
+    EXPECT_EQ(shown[1]["uri"], module);
+    EXPECT_EQ(shown[1]["diagnostics"].size(), 1u);
+    EXPECT_EQ(shown[2]["uri"], main);
+    EXPECT_EQ(shown[3]["uri"], module);
+    EXPECT_TRUE(shown[3]["diagnostics"].empty());
 }
 
 TEST(Server, ADocumentSentAsBytesThatAreNotUtf8GetsOneDiagnostic) {
