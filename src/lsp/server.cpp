@@ -7,6 +7,8 @@
 
 namespace {
 
+constexpr int deepestmessage = 64;
+
 // A body that is not UTF-8 cannot be parsed as JSON: its bad bytes become U+FFFD, and a document
 // sent in it is refused as not UTF-8 rather than the message being lost.
 std::string repairedutf8(const std::string& body) {
@@ -91,12 +93,21 @@ void languageserver::send(const json& message) { writemessage(out, serialised(me
 
 void languageserver::handle(const std::string& body) {
     bool repaired = !validutf8(body);
-    json message = json::parse(repaired ? repairedutf8(body) : body, nullptr, false);
-    if (message.is_discarded()) {
+    // The protocol's messages nest a few levels deep. Deeper values are dropped while they are read:
+    // copying or freeing a value recurses as deep as it nests.
+    bool toodeep = false;
+    auto depthcheck = [&toodeep](int depth, json::parse_event_t, json&) {
+        if (depth > deepestmessage) toodeep = true;
+        return !toodeep;
+    };
+    json message = json::parse(repaired ? repairedutf8(body) : body, depthcheck, false);
+    if (toodeep) {
+        log << "vesk --lsp: skipped a message nested deeper than " << deepestmessage << " levels" << std::endl;
+    } else if (message.is_discarded()) {
         log << "vesk --lsp: skipped a message that is not JSON" << std::endl;
-        return;
+    } else {
+        dispatch(message, repaired);
     }
-    dispatch(message, repaired);
 }
 
 void languageserver::dispatch(const json& message, bool repaired) {
@@ -111,7 +122,8 @@ void languageserver::dispatch(const json& message, bool repaired) {
         return;
     }
     std::string method = message["method"];
-    json params = message.contains("params") ? message["params"] : json::object();
+    static const json noparams = json::object();
+    const json& params = message.contains("params") ? message["params"] : noparams;
     if (hasid) {
         request(message["id"], method, params);
         return;

@@ -113,6 +113,16 @@ TEST(Server, BadMessagesGetTheProtocolsErrorsAndNeverAReplyToANotification) {
         EXPECT_NE(run.log.find(logged), std::string::npos) << logged << " in " << run.log;
 }
 
+TEST(Server, AMessageNestedDeeperThanTheProtocolNestsIsSkipped) {
+    const std::size_t depth = 200000;
+    std::string nested = std::string(depth, '[') + std::string(depth, ']');
+    std::string deepparams = R"({"jsonrpc":"2.0","id":2,"method":"textDocument/hover","params":)" + nested + "}";
+    session run = serve(initialised() + framed(nested) + framed(deepparams) + ended());
+    ASSERT_EQ(run.replies.size(), 2u);  // initialize and shutdown
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.log.find("nested deeper"), std::string::npos);
+}
+
 TEST(Server, DiagnosticsFollowTheTextAndARewriteIsOfferedAsACodeAction) {
     std::string input = initialised() + framed(opening("also stdcon\nsum = 1 + 2\n")) +
                         framed(requestof(2, "textDocument/codeAction",
