@@ -25,7 +25,8 @@ readresult readall(const std::string& input) {
 }
 
 TEST(Framing, BodiesAreReadByTheirLengthWhateverTheyHold) {
-    std::string binary("{\"a\":\"\r\n\r\nContent-Length: 3\r\n\"}\0x", 36);
+    const char raw[] = "{\"a\":\"\r\n\r\nContent-Length: 3\r\n\"}\0x";
+    std::string binary(raw, sizeof raw - 1);
     std::string input = framed("{}") + framed(binary) +
                         // Other headers, a header name in any case, a bare line feed, blanks between messages.
                         "Content-Type: application/vscode-jsonrpc; charset=utf-8\r\ncontent-LENGTH:  4 \n\r\n[12]" +
