@@ -8,6 +8,7 @@
 #include "common/process.hpp"
 #include "common/sourcetext.hpp"
 #include "compiler/compile.hpp"
+#include "lsp/server.hpp"
 #include "main/compilereport.hpp"
 #include "main/listing.hpp"
 #include "main/options.hpp"
@@ -57,6 +58,7 @@ int runvesk(int argc, const char* const* argv) {
     commandline line = readcommandline(argc, argv);
     answercommandline(line);
     const options& chosen = line.chosen;
+    if (chosen.lsp) return servelanguage(std::cin, std::cout, std::cerr);
     // Progress lines belong to a plain run only.
     bool progress = !chosen.quiet && !chosen.listing && !chosen.warn;
 

@@ -18,6 +18,8 @@ bool setoption(options& chosen, std::string_view name) {
         chosen.help = true;
     } else if (name == "V" || name == "version") {
         chosen.version = true;
+    } else if (name == "lsp") {
+        chosen.lsp = true;
     } else {
         return false;
     }
@@ -79,6 +81,10 @@ commandline readcommandline(int argc, const char* const* argv) {
         }
     }
     if (!line.problem.empty() || line.chosen.help || line.chosen.version) return line;
+    if (line.chosen.lsp) {
+        if (!files.empty()) line.problem = "--lsp takes no FILE";
+        return line;
+    }
     if (files.empty()) {
         line.problem = "no FILE given";
     } else if (files.size() > 1) {
@@ -107,6 +113,8 @@ void printhelp(std::ostream& out) {
            "                  end the run with \"Out of memory.\" when the program's live data\n"
            "                  needs more than MiB mebibytes: its values (about 80 bytes each),\n"
            "                  string bytes, list and dictionary entries and member tables\n"
+           "  --lsp           serve the Language Server Protocol on standard input and output\n"
+           "                  for an editor: diagnostics, symbols, definitions, hovers, completion\n"
            "  -h, --help      print this help and exit\n"
            "  -V, --version   print the version and exit\n"
            "  --              end the options: the next argument is FILE even if it begins with -\n"

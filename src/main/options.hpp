@@ -12,6 +12,7 @@ struct options {
     bool warn = false;     // -w: compile only and print the warnings
     bool help = false;     // -h
     bool version = false;  // -V
+    bool lsp = false;      // --lsp: serve the editor's language protocol on standard input and output
     std::uint64_t maxsteps = 0;  // --max-steps=N: the most instructions a run executes; 0 for no limit
     std::uint64_t maxmemory = 0;  // --max-memory=MiB, in bytes: the most the heap holds; 0 for no limit
     std::string file;

@@ -44,7 +44,9 @@ int runinfolder(const std::string& folder, const std::string& command) {
     return WEXITSTATUS(raw);
 }
 
-binaryrun runwitharguments(const std::string& arguments) { return runin(freshfolder(), arguments, ""); }
+binaryrun runwitharguments(const std::string& arguments, const std::string& input) {
+    return runin(freshfolder(), arguments, input);
+}
 
 binaryrun runsource(const std::string& source, const std::string& input) {
     std::string folder = freshfolder();

@@ -10,8 +10,8 @@ struct binaryrun {
     std::string folder;  // the scratch folder, left in place for the caller to inspect
 };
 
-// Runs `vesk` with the given argument text (appended to the command line as it is).
-binaryrun runwitharguments(const std::string& arguments);
+// Runs `vesk` with the given argument text (appended to the command line as it is) and standard input.
+binaryrun runwitharguments(const std::string& arguments, const std::string& input = "");
 
 // Writes `source` to program.VKEX in a fresh scratch folder and runs `vesk program.VKEX` there.
 binaryrun runsource(const std::string& source, const std::string& input = "");
