@@ -1,34 +1,13 @@
 #include "compiler/disassembler.hpp"
 
-#include <array>
 #include <charconv>
 #include <cstdint>
 
-#include "common/opcodes.hpp"
+#include "bytecode/opcodes.hpp"
 
 using namespace bytecode;
 
 namespace {
-
-constexpr std::array<const char*, 42> names = {
-    "ADD",       "SUB",       "MUL",       "DIV",     "LOADLOCAL",  "STORELOCAL", "LEAVE",   "ENTERATTR",
-    "LEAVEALL",  "CALL",      "LOADATTR",  "STOREATTR", "LOADGLOBAL", "STOREGLOBAL", "PUSHCONST", "PUSHCOPY",
-    "RETURN",    "EQUAL",     "GREATER",   "LESS",    "LESSEQ",     "GREATEREQ",  "NOT",     "AND",
-    "OR",        "XOR",       "STASH",     "UNSTASH", "PTRLOCAL",   "PTRATTR",    "PTRGLOBAL", "PTRTOP",
-    "NOR",       "IF",        "POP",       "WHILE",   "FOR",        "SAVESCOPE",  "RESTORESCOPE", "ASSIGN",
-    "DUP",       "ENTERTOP",
-};
-
-bool hasoperand(byte opcode) {
-    switch (opcode) {
-    case LOADLOCAL: case STORELOCAL: case ENTERATTR: case CALL: case LOADATTR: case STOREATTR:
-    case LOADGLOBAL: case STOREGLOBAL: case PUSHCONST: case PTRLOCAL: case PTRATTR: case PTRGLOBAL:
-    case IF: case WHILE: case FOR:
-        return true;
-    default:
-        return false;
-    }
-}
 
 // Lists inside lists inside lists: deeper than this is read no further.
 constexpr int deepestlist = 64;
@@ -159,13 +138,14 @@ struct listedoperand {
 readinstruction readinstructionat(const std::vector<byte>& code, std::size_t offset, std::size_t end) {
     readinstruction result;
     byte opcode = code[offset];
-    if (opcode >= names.size()) {
+    const instructioninfo* instruction = instructionof(opcode);
+    if (instruction == nullptr) {
         result.text = "? byte " + std::to_string(opcode) + " is no instruction";
         result.next = offset + 1;
         return result;
     }
-    result.text = names[opcode];
-    if (!hasoperand(opcode)) {
+    result.text = instruction->name;
+    if (instruction->operand == operandkind::none) {
         result.next = offset + 1;
         return result;
     }

@@ -11,26 +11,6 @@ namespace V4VM {
 
 namespace {
 
-bool takesname(byte opcode) {
-    switch (opcode) {
-        case LOADLOCAL:
-        case STORELOCAL:
-        case ENTERATTR:
-        case LOADATTR:
-        case STOREATTR:
-        case LOADGLOBAL:
-        case STOREGLOBAL:
-        case PTRLOCAL:
-        case PTRATTR:
-        case PTRGLOBAL:
-            return true;
-        default:
-            return false;
-    }
-}
-
-bool takesconstant(byte opcode) { return opcode == PUSHCONST || opcode == IF || opcode == WHILE || opcode == FOR; }
-
 bool readword(std::span<const byte> bytes, std::size_t& at, std::uint32_t& word) {
     if (bytes.size() - at < 4) return false;
     word = std::uint32_t{bytes[at]} << 24 | std::uint32_t{bytes[at + 1]} << 16 | std::uint32_t{bytes[at + 2]} << 8 |
@@ -165,12 +145,19 @@ instruction codecache::decode(const codeblock& body, std::size_t offset) {
     std::size_t at = offset + 1;
     result.end = at;
     bool ready = true;
-    if (takesname(result.opcode))
-        ready = readname(bytes, at, result);
-    else if (result.opcode == CALL)
-        ready = readcount(bytes, at, result);
-    else if (takesconstant(result.opcode))
-        ready = readconstant(body, at, result);
+    switch (operandof(result.opcode)) {
+        case operandkind::none:
+            break;
+        case operandkind::name:
+            ready = readname(bytes, at, result);
+            break;
+        case operandkind::count:
+            ready = readcount(bytes, at, result);
+            break;
+        case operandkind::value:
+            ready = readconstant(body, at, result);
+            break;
+    }
     if (ready) {
         result.end = at;
     } else {

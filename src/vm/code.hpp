@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "bytecode/opcodes.hpp"
 #include "common/bytes.hpp"
-#include "common/opcodes.hpp"
 #include "vm/names.hpp"
 #include "vm/text.hpp"
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "common/opcodes.hpp"
+#include "bytecode/opcodes.hpp"
 #include "common/process.hpp"
 #include "lib/open.hpp"
 #include "main/run.hpp"
