@@ -55,7 +55,9 @@ public:
         if (tag == LIST) {
             made.identifier = vtype::builtin_list;
             vm.attachmethods(made, methodkind::list);
-            made.listval();  // a list holds its payload from its tag on, a dictionary from its first entry
+            // A list has its payload from its tag on, a dictionary from its first entry; the collector
+            // counts a payload's bytes as live.
+            made.listval();
         } else {
             made.identifier = vtype::builtin_dict;
             vm.attachmethods(made, methodkind::dict);

@@ -27,8 +27,9 @@ public:
     variable* getconstant();
 
 private:
-    std::span<const byte> rest() const;
-    // The operand's first piece, read whole unless it opens a list or dictionary; nothing consumed yet.
+    std::span<const byte> rest() const;  // the bytes from `next` on
+    // The operand's first piece, read whole unless it opens a list or dictionary. Consumes nothing
+    // unless it fails.
     operandpiece firstpiece();
     [[noreturn]] void fail(const operandfailure& failure);
 
