@@ -6,27 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "support/encoding.hpp"
+
 using namespace bytecode;
 
 namespace {
 
-using bytes = std::vector<byte>;
-
-bytes operator+(bytes left, const bytes& right) {
-    for (byte b : right) left.push_back(b);
-    return left;
-}
-
-bytes word(std::uint32_t value) { return {byte(value >> 24), byte(value >> 16), byte(value >> 8), byte(value)}; }
-bytes intop(std::int32_t value) { return bytes{INT} + word(static_cast<std::uint32_t>(value)); }
-bytes floatop(std::uint32_t whole, std::uint32_t fraction) { return bytes{FLOAT} + word(whole) + word(fraction); }
-bytes stringop(const std::string& text) {
-    bytes result{STRING};
-    for (char c : text) result.push_back(static_cast<byte>(c));
-    result.push_back(0);
-    return result;
-}
-bytes codeop(const bytes& body) { return bytes{CODE} + word(static_cast<std::uint32_t>(body.size())) + body; }
+using namespace encoding;
 
 operandpiece piece(const bytes& operand, std::size_t at = 0) {
     auto read = readpiece(operand, at);
