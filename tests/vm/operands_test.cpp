@@ -1,5 +1,7 @@
 #include "vm/operands.hpp"
 
+#include <pthread.h>
+
 #include <sstream>
 
 #include "vmtest.hpp"
@@ -199,6 +201,44 @@ TEST_F(Operands, MalformedOperandsAreMachineErrors) {
     for (int tag : {8, 100, 255}) EXPECT_EQ(decodefailure(bytes{byte(tag)}), machineerror("Bad type when getting operand!"));
     bytes deep(maxnesting + 1, LIST);
     EXPECT_EQ(decodefailure(deep), machineerror("Nesting too deep."));
+}
+
+// Runs `work` on a thread whose stack holds `bytes`; false when no such thread can be had.
+bool onstackof(std::size_t bytes, const std::function<void()>& work) {
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    pthread_attr_setstacksize(&attributes, bytes);
+    pthread_t thread;
+    auto run = [](void* job) -> void* {
+        (*static_cast<const std::function<void()>*>(job))();
+        return nullptr;
+    };
+    bool started = pthread_create(&thread, &attributes, run, const_cast<std::function<void()>*>(&work)) == 0;
+    pthread_attr_destroy(&attributes);
+    if (started) pthread_join(thread, nullptr);
+    return started;
+}
+
+// Raw bytes can nest lists as deep as the machine allows, and the machine may run on a small stack:
+// reading them takes no stack of their depth.
+TEST_F(Operands, ListsNestedAsDeepAsAllowedAreReadOnASmallStack) {
+    const std::size_t depth = maxnesting;
+    bytes operand(depth, LIST);
+    operand.resize(2 * depth, LISTEND);
+    codeblock body = bodyof(operand);
+    std::size_t next = 0;
+    std::size_t outermost = 0;
+    std::string failure;
+    ASSERT_TRUE(onstackof(256 * 1024, [&] {
+        try {
+            outermost = operandreader(vm, body, next).getop().listval().size();
+        } catch (const vmerror& error) {
+            failure = error.message;
+        }
+    }));
+    EXPECT_EQ(failure, "");
+    EXPECT_EQ(next, operand.size());
+    EXPECT_EQ(outermost, 1u);
 }
 
 TEST(Code, ErrorDumpShowsOnlyTheBytesNoOperandRead) {
