@@ -4,7 +4,7 @@
 #include <climits>
 #include <cstdint>
 
-#include "common/opcodes.hpp"
+#include "bytecode/opcodes.hpp"
 #include "compiler/nesting.hpp"
 #include "compiler/compileerror.hpp"
 #include "compiler/scanner.hpp"

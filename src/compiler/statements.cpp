@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "common/opcodes.hpp"
+#include "bytecode/opcodes.hpp"
 #include "compiler/assignment.hpp"
 #include "compiler/compileerror.hpp"
 #include "compiler/expressions.hpp"

@@ -4,7 +4,7 @@
 #include <iomanip>
 #include <string>
 
-#include "compiler/disassembler.hpp"
+#include "bytecode/disassembler.hpp"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "common/opcodes.hpp"
+#include "bytecode/opcodes.hpp"
 
 // The numbers of the arithmetic and comparison instructions, shared by the instructions and their
 // fused runs.

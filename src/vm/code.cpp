@@ -1,45 +1,10 @@
 #include "vm/code.hpp"
 
 #include <algorithm>
-#include <cstring>
 #include <optional>
-#include <string>
-
-#include "vm/operands.hpp"
+#include <variant>
 
 namespace V4VM {
-
-namespace {
-
-bool takesname(byte opcode) {
-    switch (opcode) {
-        case LOADLOCAL:
-        case STORELOCAL:
-        case ENTERATTR:
-        case LOADATTR:
-        case STOREATTR:
-        case LOADGLOBAL:
-        case STOREGLOBAL:
-        case PTRLOCAL:
-        case PTRATTR:
-        case PTRGLOBAL:
-            return true;
-        default:
-            return false;
-    }
-}
-
-bool takesconstant(byte opcode) { return opcode == PUSHCONST || opcode == IF || opcode == WHILE || opcode == FOR; }
-
-bool readword(std::span<const byte> bytes, std::size_t& at, std::uint32_t& word) {
-    if (bytes.size() - at < 4) return false;
-    word = std::uint32_t{bytes[at]} << 24 | std::uint32_t{bytes[at + 1]} << 16 | std::uint32_t{bytes[at + 2]} << 8 |
-           bytes[at + 3];
-    at += 4;
-    return true;
-}
-
-}  // namespace
 
 const codeblock* codecache::load(const std::vector<byte>& bytes) {
     program = std::make_shared<const std::vector<byte>>(bytes);
@@ -162,85 +127,52 @@ instruction codecache::decode(const codeblock& body, std::size_t offset) {
     instruction result;
     result.start = offset;
     result.opcode = bytes[offset];
-    std::size_t at = offset + 1;
-    result.end = at;
-    bool ready = true;
-    if (takesname(result.opcode))
-        ready = readname(bytes, at, result);
-    else if (result.opcode == CALL)
-        ready = readcount(bytes, at, result);
-    else if (takesconstant(result.opcode))
-        ready = readconstant(body, at, result);
-    if (ready) {
-        result.end = at;
-    } else {
+    result.end = offset + 1;
+    operandkind kind = operandof(result.opcode);
+    if (kind == operandkind::none) return result;
+    auto read = readpiece(bytes, offset + 1);
+    const operandpiece* piece = std::get_if<operandpiece>(&read);
+    if (piece != nullptr && readahead(body, kind, *piece, result))
+        result.end = piece->end;
+    else
         result.kind = instruction::operand::atruntime;
-        result.end = offset + 1;
-    }
     return result;
 }
 
-bool codecache::readcount(std::span<const byte> bytes, std::size_t& at, instruction& into) {
-    std::uint32_t word = 0;
-    if (at >= bytes.size() || bytes[at] != INT || !readword(bytes, ++at, word)) return false;
-    into.kind = instruction::operand::count;
-    into.integer = static_cast<std::int32_t>(word);
-    return true;
-}
-
-bool codecache::readname(std::span<const byte> bytes, std::size_t& at, instruction& into) {
-    if (at >= bytes.size() || bytes[at] != STRING) return false;
-    const byte* start = bytes.data() + at + 1;
-    const void* end = std::memchr(start, 0, bytes.size() - at - 1);
-    if (end == nullptr) return false;
-    std::size_t length = static_cast<const byte*>(end) - start;
-    into.kind = instruction::operand::name;
-    into.name = names.intern(std::string_view(reinterpret_cast<const char*>(start), length)).key();
-    at += length + 2;
-    return true;
-}
-
-bool codecache::readconstant(const codeblock& body, std::size_t& at, instruction& into) {
-    std::span<const byte> bytes = body.bytes();
-    if (at >= bytes.size()) return false;
-    std::uint32_t word = 0;
-    switch (bytes[at]) {
+bool codecache::readahead(const codeblock& body, operandkind kind, const operandpiece& piece, instruction& into) {
+    if (kind == operandkind::name) {
+        if (piece.tag != STRING) return false;
+        into.kind = instruction::operand::name;
+        into.name = names.intern(piece.text).key();
+        return true;
+    }
+    if (kind == operandkind::count) {
+        if (piece.tag != INT) return false;
+        into.kind = instruction::operand::count;
+        into.integer = piece.integer;
+        return true;
+    }
+    switch (piece.tag) {
         case INT:
-            if (!readword(bytes, ++at, word)) return false;
             into.kind = instruction::operand::integer;
-            into.integer = static_cast<std::int32_t>(word);
+            into.integer = piece.integer;
             return true;
-        case FLOAT: {
-            std::uint32_t fraction = 0;
-            if (!readword(bytes, ++at, word) || !readword(bytes, at, fraction)) return false;
+        case FLOAT:
             into.kind = instruction::operand::real;
-            into.real = floatoperand(word, fraction);
+            into.real = piece.real;
             return true;
-        }
-        case STRING: {
-            const byte* start = bytes.data() + at + 1;
-            const void* end = std::memchr(start, 0, bytes.size() - at - 1);
-            if (end == nullptr) return false;
-            std::size_t length = static_cast<const byte*>(end) - start;
+        case STRING:
             into.kind = instruction::operand::string;
-            into.string = &strings.emplace_back(std::string_view(reinterpret_cast<const char*>(start), length));
-            at += length + 2;
+            into.string = &strings.emplace_back(piece.text);
             return true;
-        }
         case CLASS:
-            ++at;
             into.kind = instruction::operand::klass;
             return true;
-        case CODE: {
-            if (!readword(bytes, ++at, word)) return false;
-            auto length = static_cast<std::int32_t>(word);
-            if (length > 0 && static_cast<std::size_t>(length) > bytes.size() - at) return false;
+        case CODE:
             into.kind = instruction::operand::block;
-            into.block = length > 0 ? cut(body, at, static_cast<std::size_t>(length)) : nullptr;
-            if (length > 0) at += static_cast<std::size_t>(length);
+            into.block = piece.bodysize() ? cut(body, piece.bodystart, piece.bodysize()) : nullptr;
             return true;
-        }
-        default:
+        default:  // lists, dictionaries and the stack are read as the instruction runs
             return false;
     }
 }

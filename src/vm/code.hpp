@@ -10,8 +10,9 @@
 #include <utility>
 #include <vector>
 
+#include "bytecode/opcodes.hpp"
+#include "bytecode/operand.hpp"
 #include "common/bytes.hpp"
-#include "common/opcodes.hpp"
 #include "vm/names.hpp"
 #include "vm/text.hpp"
 
@@ -126,9 +127,8 @@ private:
     instruction decode(const codeblock& body, std::size_t offset);
     void decodeinsequence(const codeblock& body);
     void fuse(const codeblock& body);
-    bool readcount(std::span<const byte> bytes, std::size_t& at, instruction& into);
-    bool readname(std::span<const byte> bytes, std::size_t& at, instruction& into);
-    bool readconstant(const codeblock& body, std::size_t& at, instruction& into);
+    // Takes in `into` the operand `piece` where the instruction can use it read ahead (see instruction).
+    bool readahead(const codeblock& body, operandkind kind, const operandpiece& piece, instruction& into);
 
     nametable& names;
     std::shared_ptr<const std::vector<byte>> program;

@@ -1,8 +1,10 @@
 #include "vm/operands.hpp"
 
+#include <absl/container/inlined_vector.h>
+
 #include <algorithm>
-#include <cstring>
 #include <string>
+#include <vector>
 
 #include "vm/diagnostics.hpp"
 #include "vm/machine.hpp"
@@ -10,152 +12,194 @@
 namespace V4VM {
 
 namespace {
-[[noreturn]] void pastend() { error("Operand runs past the end of the code."); }
+
+std::string faultmessage(const operandfailure& failure) {
+    switch (failure.problem) {
+        case operandproblem::notag:
+        case operandproblem::shortnumber:
+        case operandproblem::unendedstring:
+        case operandproblem::unendedlist:
+        case operandproblem::unendeddictionary:
+        case operandproblem::novalue:
+            return "Operand runs past the end of the code.";
+        case operandproblem::unknowntag:
+        case operandproblem::endbyteasvalue:
+            return "Bad type when getting operand!";
+        case operandproblem::toodeep:
+            return "Nesting too deep.";
+        case operandproblem::bodytoolong:
+            return "bytes ran out! Specified: " + std::to_string(failure.claimed);
+    }
+    return "";
+}
+
+// The value of one operand, made as the decoder reads it, each step where its byte stands: the element
+// of a list or dictionary is a heap value made before its operand is read and assigned the operand's
+// value once read; a STACK pops the data stack when it is met, and fails there when it is empty.
+class valuebuilder {
+public:
+    // Builds into `value` the operand that begins at `origin` of `body`; `next` is moved to where a
+    // failure stops.
+    valuebuilder(machine& vm, const codeblock& body, std::size_t origin, std::size_t& next, variable& value)
+        : vm(vm), body(body), origin(origin), next(next), value(value) {}
+
+    void piece(const operandpiece& piece) {
+        if (levels.empty()) return make(value, piece);
+        variable element;
+        make(element, piece);
+        place(element);
+    }
+    void open(operandtag tag) {
+        variable& made = levels.empty() ? value : nested.emplace_back();
+        levels.push_back({tag == LIST, nullptr, nullptr});
+        if (tag == LIST) {
+            made.identifier = vtype::builtin_list;
+            vm.attachmethods(made, methodkind::list);
+            // A list has its payload from its tag on, a dictionary from its first entry; the collector
+            // counts a payload's bytes as live.
+            made.listval();
+        } else {
+            made.identifier = vtype::builtin_dict;
+            vm.attachmethods(made, methodkind::dict);
+        }
+    }
+    void item(itemplace) { levels.back().cell = vm.values.make(); }
+    void close(operandtag tag) {
+        variable& made = innermost();
+        if (tag == LIST) std::reverse(made.listval().begin(), made.listval().end());
+        levels.pop_back();
+        if (levels.empty()) return;
+        place(made);  // into the list or dictionary now innermost, while `made` still stands in `nested`
+        nested.pop_back();
+    }
+
+private:
+    struct level {
+        bool list;
+        variable* cell;  // the heap value of the item being read
+        variable* key;   // a dictionary's key still waiting for its value
+    };
+
+    // The list or dictionary at `depth` of those open (0: the outermost, which is the operand).
+    variable& aggregate(std::size_t depth) { return depth == 0 ? value : nested[depth - 1]; }
+    variable& innermost() { return aggregate(levels.size() - 1); }
+
+    void make(variable& made, const operandpiece& piece) {
+        switch (piece.tag) {
+            case INT:
+                made.identifier = vtype::builtin_int;
+                made.intval = piece.integer;
+                break;
+            case FLOAT:
+                made.identifier = vtype::builtin_float;
+                made.floatval = piece.real;
+                break;
+            case STRING:
+                made.identifier = vtype::builtin_string;
+                vm.attachmethods(made, methodkind::string);
+                made.stringval = text(piece.text);
+                break;
+            case CLASS:
+                made.identifier = vtype::custom_class;
+                break;
+            case CODE:
+                made.identifier = vtype::custom_func;
+                made.setfunccode(piece.bodysize() ? vm.code.cut(body, origin + piece.bodystart, piece.bodysize()) : nullptr);
+                break;
+            case STACK: {
+                if (vm.datastack.empty()) {
+                    next = origin + piece.end;
+                    error("Data stack is empty.");
+                }
+                variable* stacktop = vm.datastack.back();
+                vm.datastack.pop_back();
+                vm.assign(made, *vm.getvar(stacktop));
+                break;
+            }
+            default:  // LIST and DICT open instead
+                break;
+        }
+    }
+
+    // Hands a finished item to the innermost open list or dictionary, through the heap value made for it.
+    void place(const variable& item) {
+        level& parent = levels.back();
+        variable& owner = innermost();
+        vm.assign(*parent.cell, item);
+        if (parent.list) {
+            owner.listval().push_back(parent.cell);
+        } else if (parent.key == nullptr) {
+            parent.key = parent.cell;
+        } else {
+            owner.dictval()[parent.key] = parent.cell;
+            parent.key = nullptr;
+        }
+    }
+
+    machine& vm;
+    const codeblock& body;
+    std::size_t origin;
+    std::size_t& next;
+    variable& value;
+    absl::InlinedVector<level, 4> levels;  // the open lists and dictionaries, the outermost first
+    std::vector<variable> nested;          // the values of those inside the outermost
+};
+
 }  // namespace
 
-float floatoperand(std::uint32_t whole, std::uint32_t fraction) {
-    auto digits = static_cast<float>(std::to_string(fraction).size());
-    return static_cast<float>(whole) + static_cast<float>(fraction) / (10 * digits);
+std::span<const byte> operandreader::rest() const {
+    return next < body.size() ? body.bytes().subspan(next) : std::span<const byte>();
 }
 
-byte operandreader::top() const {
-    if (remaining() == 0) pastend();
-    return body.bytes()[next];
+void operandreader::fail(const operandfailure& failure) {
+    next += failure.consumed;
+    error(faultmessage(failure));
 }
 
-byte operandreader::pop() {
-    byte value = top();
-    ++next;
-    return value;
+operandpiece operandreader::firstpiece() {
+    auto read = readpiece(rest(), 0);
+    if (auto* failure = std::get_if<operandfailure>(&read)) fail(*failure);
+    return std::get<operandpiece>(read);
 }
 
-std::uint32_t operandreader::readword() {
-    std::uint32_t word = 0;
-    for (int i = 0; i < 4; ++i) word = word << 8 | pop();
-    return word;
-}
-
-float operandreader::readfloat() {
-    std::uint32_t whole = readword();
-    std::uint32_t fraction = readword();
-    return floatoperand(whole, fraction);
-}
-
-text operandreader::readtext() {
-    const byte* start = body.bytes().data() + next;
-    const void* end = remaining() ? std::memchr(start, 0, remaining()) : nullptr;
-    if (end == nullptr) {
-        next += remaining();  // the text read so far is consumed before the shortage shows
-        pastend();
-    }
-    std::size_t length = static_cast<const byte*>(end) - start;
-    next += length + 1;
-    return text(std::string_view(reinterpret_cast<const char*>(start), length));
-}
-
-const codeblock* operandreader::readcode() {
-    auto length = static_cast<std::int32_t>(readword());
-    if (length <= 0) return nullptr;
-    if (static_cast<std::size_t>(length) > remaining()) {
-        next += remaining();  // the bytes there were are consumed before the shortage shows
-        error("bytes ran out! Specified: " + std::to_string(length));
-    }
-    const codeblock* code = vm.code.cut(body, next, static_cast<std::size_t>(length));
-    next += static_cast<std::size_t>(length);
-    return code;
-}
-
-variable* operandreader::decodeonheap(int depth) {
-    variable* element = vm.values.make();
-    vm.assign(*element, getop(depth));
-    return element;
-}
-
-variable operandreader::getop() { return getop(0); }
-
-variable operandreader::getop(int depth) {
+variable operandreader::getop() {
     variable result;
-    switch (pop()) {
-        case INT:
-            result.identifier = vtype::builtin_int;
-            result.intval = static_cast<std::int32_t>(readword());
-            break;
-        case FLOAT:
-            result.identifier = vtype::builtin_float;
-            result.floatval = readfloat();
-            break;
-        case STRING:
-            result.identifier = vtype::builtin_string;
-            vm.attachmethods(result, methodkind::string);
-            result.stringval = readtext();
-            break;
-        case CLASS:
-            result.identifier = vtype::custom_class;
-            break;
-        case LIST: {
-            if (depth >= maxnesting) error("Nesting too deep.");
-            result.identifier = vtype::builtin_list;
-            vm.attachmethods(result, methodkind::list);
-            auto& elements = result.listval();
-            while (top() != LISTEND) elements.push_back(decodeonheap(depth + 1));
-            pop();
-            std::reverse(elements.begin(), elements.end());
-            break;
-        }
-        case DICT: {
-            if (depth >= maxnesting) error("Nesting too deep.");
-            result.identifier = vtype::builtin_dict;
-            vm.attachmethods(result, methodkind::dict);
-            while (top() != LISTEND) {
-                variable* key = decodeonheap(depth + 1);
-                result.dictval()[key] = decodeonheap(depth + 1);
-            }
-            pop();
-            break;
-        }
-        case CODE:
-            result.identifier = vtype::custom_func;
-            result.setfunccode(readcode());
-            break;
-        case STACK: {
-            if (vm.datastack.empty()) error("Data stack is empty.");
-            variable* stacktop = vm.datastack.back();
-            vm.datastack.pop_back();
-            vm.assign(result, *vm.getvar(stacktop));
-            break;
-        }
-        default:
-            error("Bad type when getting operand!");
-    }
+    valuebuilder builder(vm, body, next, next, result);
+    auto read = readoperand(rest(), builder, maxnesting);
+    if (auto* failure = std::get_if<operandfailure>(&read)) fail(*failure);
+    next += std::get<std::size_t>(read);
     return result;
 }
 
 vname operandreader::getname() {
-    if (top() != STRING) return vm.name(getop().getstring(false));
-    pop();
-    return vm.name(readtext().view());
+    operandpiece piece = firstpiece();
+    if (piece.tag != STRING) return vm.name(getop().getstring(false));
+    next += piece.end;
+    return vm.name(piece.text);
 }
 
 std::int32_t operandreader::getcount() {
-    if (top() != INT) return getop().getint();
-    pop();
-    return static_cast<std::int32_t>(readword());
+    operandpiece piece = firstpiece();
+    if (piece.tag != INT) return getop().getint();
+    next += piece.end;
+    return piece.integer;
 }
 
 variable* operandreader::getconstant() {
-    switch (top()) {
+    operandpiece piece = firstpiece();
+    switch (piece.tag) {
         case INT:
-            pop();
-            return vm.newint(static_cast<std::int32_t>(readword()));
+            next += piece.end;
+            return vm.newint(piece.integer);
         case FLOAT:
-            pop();
-            return vm.newfloat(readfloat());
+            next += piece.end;
+            return vm.newfloat(piece.real);
         case STRING:
-            pop();
-            return vm.newstring(readtext());
+            next += piece.end;
+            return vm.newstring(text(piece.text));
         case CODE: {
-            pop();
-            const codeblock* code = readcode();
+            const codeblock* code = piece.bodysize() ? vm.code.cut(body, next + piece.bodystart, piece.bodysize()) : nullptr;
+            next += piece.end;
             variable* function = vm.values.make();
             function->identifier = vtype::custom_func;
             function->setfunccode(code);

@@ -2,17 +2,15 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
+#include "bytecode/operand.hpp"
 #include "vm/code.hpp"
 #include "vm/value.hpp"
 
 namespace V4VM {
 
 class machine;
-
-// The value of a FLOAT operand: the whole part, then the fraction's digits divided by ten times
-// their count.
-float floatoperand(std::uint32_t whole, std::uint32_t fraction);
 
 // Reads operands as an instruction runs, from the byte at `next` of `body`, consuming exactly the bytes
 // each reads: for the operands not read ahead of time (see code.hpp). An error leaves `next` after
@@ -29,15 +27,11 @@ public:
     variable* getconstant();
 
 private:
-    std::size_t remaining() const { return next < body.size() ? body.size() - next : 0; }
-    byte top() const;
-    byte pop();
-    std::uint32_t readword();
-    float readfloat();
-    text readtext();
-    const codeblock* readcode();
-    variable* decodeonheap(int depth);
-    variable getop(int depth);
+    std::span<const byte> rest() const;  // the bytes from `next` on
+    // The operand's first piece, read whole unless it opens a list or dictionary. Consumes nothing
+    // unless it fails.
+    operandpiece firstpiece();
+    [[noreturn]] void fail(const operandfailure& failure);
 
     machine& vm;
     const codeblock& body;

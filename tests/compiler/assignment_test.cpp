@@ -1,6 +1,6 @@
 #include "compiler/assignment.hpp"
 
-#include "common/opcodes.hpp"
+#include "bytecode/opcodes.hpp"
 #include "compilerun.hpp"
 
 using namespace bytecode;

@@ -1,6 +1,6 @@
 #include "compiler/expressions.hpp"
 
-#include "common/opcodes.hpp"
+#include "bytecode/opcodes.hpp"
 #include "compilerun.hpp"
 
 using namespace bytecode;

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "common/opcodes.hpp"
+#include "bytecode/opcodes.hpp"
 #include "compiler/tables.hpp"
 #include "compilerun.hpp"
 #include "support/scratch.hpp"

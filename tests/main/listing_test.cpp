@@ -5,7 +5,7 @@
 #include <random>
 #include <sstream>
 
-#include "common/opcodes.hpp"
+#include "bytecode/opcodes.hpp"
 
 using namespace bytecode;
 

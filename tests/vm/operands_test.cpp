@@ -1,5 +1,7 @@
 #include "vm/operands.hpp"
 
+#include <pthread.h>
+
 #include <sstream>
 
 #include "vmtest.hpp"
@@ -92,6 +94,54 @@ TEST_F(Operands, ListsAndDictionaries) {
     EXPECT_TRUE(vm.datastack.empty());
 }
 
+TEST_F(Operands, NestedListsAndDictionariesKeepTheirShape) {
+    bytes inner = bytes{LIST} + intop(1) + intop(2) + bytes{DICT} + stringop("a") + intop(3) + bytes{255, 255};
+    variable nested = decode(bytes{LIST, DICT} + stringop("k") + inner + bytes{255} + intop(4) + bytes{255});
+    EXPECT_EQ(nested.getstring(false), "[4, [\"k\": [[\"a\": 3], 2, 1]]]");
+    variable deep = decode(bytes{LIST, LIST, LIST, LIST} + intop(5) + bytes{255, 255, DICT, 255, 255, 255});
+    EXPECT_EQ(deep.getstring(false), "[[[], [[5]]]]");
+}
+
+// A failure leaves the body read up to where the fault showed, which the error report's code dump
+// starts after, and the data stack as the values taken from it before the fault left it.
+TEST_F(Operands, AFailureLeavesTheBytesAndTheStackAsReadSoFar) {
+    struct failing {
+        bytes operand;
+        std::string message;
+        std::size_t next;
+        std::size_t left;  // of the two values on the data stack
+    };
+    const std::string pastend = machineerror("Operand runs past the end of the code.");
+    const std::string badtype = machineerror("Bad type when getting operand!");
+    const std::string nostack = machineerror("Data stack is empty.");
+    const std::vector<failing> cases = {
+        {bytes{INT, 1, 2}, pastend, 3, 2},
+        {bytes{STRING, 104, 105}, pastend, 3, 2},
+        {bytes{9, 1}, badtype, 1, 2},
+        {bytes{CODE} + word(5) + bytes{1, 2}, machineerror("bytes ran out! Specified: 5"), 7, 2},
+        {bytes{LIST, STACK, 9, 1}, badtype, 3, 1},
+        {bytes{LIST, STACK, STACK, STACK, 1}, nostack, 4, 0},
+        {bytes{LIST, STACK, STACK}, pastend, 3, 0},
+        {bytes{DICT, STACK}, pastend, 2, 1},
+        {bytes{DICT} + intop(1) + bytes{255, 255}, badtype, 7, 2},
+        {bytes{DICT, STACK, STACK, LIST, STACK, 255}, nostack, 5, 0},
+        {bytes{LIST, LIST, STACK, 255, CODE, 0, 0, 0, 9}, machineerror("bytes ran out! Specified: 9"), 9, 1},
+    };
+    for (const failing& fault : cases) {
+        vm.datastack = {newint(1), newint(2)};
+        codeblock body = bodyof(fault.operand);
+        std::size_t next = 0;
+        EXPECT_EQ(raised([&] { operandreader(vm, body, next).getop(); }), fault.message);
+        EXPECT_EQ(next, fault.next) << fault.message;
+        EXPECT_EQ(vm.datastack.size(), fault.left) << fault.message;
+    }
+    bytes deep(maxnesting + 1, LIST);
+    codeblock body = bodyof(deep);
+    std::size_t next = 0;
+    EXPECT_EQ(raised([&] { operandreader(vm, body, next).getop(); }), machineerror("Nesting too deep."));
+    EXPECT_EQ(next, deep.size());
+}
+
 // What a value shows of itself, its methods and its code, for comparing two ways of making it.
 std::string describe(machine& vm, variable& value) {
     std::string text = typetext(value.identifier) + " " + value.name.str() + " " + value.getstring(true) + " ";
@@ -151,6 +201,44 @@ TEST_F(Operands, MalformedOperandsAreMachineErrors) {
     for (int tag : {8, 100, 255}) EXPECT_EQ(decodefailure(bytes{byte(tag)}), machineerror("Bad type when getting operand!"));
     bytes deep(maxnesting + 1, LIST);
     EXPECT_EQ(decodefailure(deep), machineerror("Nesting too deep."));
+}
+
+// Runs `work` on a thread whose stack holds `bytes`; false when no such thread can be had.
+bool onstackof(std::size_t bytes, const std::function<void()>& work) {
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    pthread_attr_setstacksize(&attributes, bytes);
+    pthread_t thread;
+    auto run = [](void* job) -> void* {
+        (*static_cast<const std::function<void()>*>(job))();
+        return nullptr;
+    };
+    bool started = pthread_create(&thread, &attributes, run, const_cast<std::function<void()>*>(&work)) == 0;
+    pthread_attr_destroy(&attributes);
+    if (started) pthread_join(thread, nullptr);
+    return started;
+}
+
+// Raw bytes can nest lists as deep as the machine allows, and the machine may run on a small stack:
+// reading them takes no stack of their depth.
+TEST_F(Operands, ListsNestedAsDeepAsAllowedAreReadOnASmallStack) {
+    const std::size_t depth = maxnesting;
+    bytes operand(depth, LIST);
+    operand.resize(2 * depth, LISTEND);
+    codeblock body = bodyof(operand);
+    std::size_t next = 0;
+    std::size_t outermost = 0;
+    std::string failure;
+    ASSERT_TRUE(onstackof(256 * 1024, [&] {
+        try {
+            outermost = operandreader(vm, body, next).getop().listval().size();
+        } catch (const vmerror& error) {
+            failure = error.message;
+        }
+    }));
+    EXPECT_EQ(failure, "");
+    EXPECT_EQ(next, operand.size());
+    EXPECT_EQ(outermost, 1u);
 }
 
 TEST(Code, ErrorDumpShowsOnlyTheBytesNoOperandRead) {

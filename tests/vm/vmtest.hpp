@@ -12,42 +12,25 @@
 #include <string>
 #include <vector>
 
-#include "common/opcodes.hpp"
+#include "bytecode/opcodes.hpp"
 #include "common/process.hpp"
 #include "lib/open.hpp"
 #include "main/run.hpp"
+#include "support/encoding.hpp"
 #include "vm/diagnostics.hpp"
 #include "vm/machine.hpp"
 
 namespace vmtest {
 
-using bytes = std::vector<byte>;
+using encoding::bytes;
+using encoding::codeop;
+using encoding::floatop;
+using encoding::intop;
+using encoding::operator+;
+using encoding::stringop;
+using encoding::word;
 using V4VM::machine;
 using V4VM::variable;
-
-inline bytes operator+(bytes left, const bytes& right) {
-    for (byte b : right) left.push_back(b);  // insert() trips a false array-bounds warning in GCC 12
-    return left;
-}
-
-inline bytes word(std::uint32_t value) {
-    return {byte(value >> 24), byte(value >> 16), byte(value >> 8), byte(value)};
-}
-
-// Operands.
-inline bytes intop(std::int32_t value) { return bytes{V4VM::INT} + word(static_cast<std::uint32_t>(value)); }
-inline bytes floatop(std::uint32_t whole, std::uint32_t fraction) {
-    return bytes{V4VM::FLOAT} + word(whole) + word(fraction);
-}
-inline bytes stringop(const std::string& text) {
-    bytes result{V4VM::STRING};
-    for (char c : text) result.push_back(static_cast<byte>(c));
-    result.push_back(0);
-    return result;
-}
-inline bytes codeop(const bytes& body) {
-    return bytes{V4VM::CODE} + word(static_cast<std::uint32_t>(body.size())) + body;
-}
 
 // Instructions.
 inline bytes op(V4VM::opcode code) { return {code}; }
