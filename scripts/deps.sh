@@ -8,6 +8,7 @@ command -v make >/dev/null || needed+=(make)
 [ -f /usr/include/gtest/gtest.h ] || needed+=(libgtest-dev)
 [ -f /usr/include/absl/container/btree_map.h ] || needed+=(libabsl-dev)
 [ -f /usr/include/nlohmann/json.hpp ] || needed+=(nlohmann-json3-dev)
+[ -f /usr/include/histedit.h ] || needed+=(libedit-dev)
 # The editor tests: Neovim's own client, and the TextMate engine installed with npm. Debian's npm
 # brings Debian's nodejs; a machine that has node from elsewhere has its npm with it.
 command -v nvim >/dev/null || needed+=(neovim)

@@ -27,7 +27,12 @@ std::string_view sourcemap::filename(const sourceposition& position) const {
 
 std::string_view sourcemap::linetext(const sourceposition& position) const {
     if (!position.known() || position.file >= files.size()) return {};
-    return lineoftext(files[position.file].text, position.line);
+    return files[position.file].line(position.line);
+}
+
+std::string_view sourcefile::line(std::uint32_t number) const {
+    if (number < firstline) return {};
+    return lineoftext(text, number - firstline + 1);
 }
 
 std::string_view lineoftext(std::string_view text, std::uint32_t line) {

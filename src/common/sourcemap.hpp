@@ -20,6 +20,10 @@
 struct sourcefile {
     std::string name;
     std::string text;  // as compiled: every line ended by a line feed
+    std::uint32_t firstline = 1;  // the number of its first line: later for an entry typed at a prompt
+
+    // The text of the line numbered `number` without its line end; empty when there is no such line.
+    std::string_view line(std::uint32_t number) const;
 };
 
 // The bytes from `start` up to the next run's start came from one line of one file. `statement` is

@@ -43,6 +43,11 @@ struct compilation {
     int blockdepth = 0;
     int expressiondepth = 0;
 
+    // The statements of the text's own top level, and how many of them are expression statements:
+    // a prompt shows the value of an entry that is one expression.
+    std::size_t toplevelstatements = 0;
+    std::size_t toplevelexpressions = 0;
+
     // Registers a file and returns its index. A module compiled twice is registered once.
     std::uint32_t addfile(std::string name, std::string text);
 

@@ -25,7 +25,7 @@ textplace placeof(const compilation& c, textorigin where, std::size_t column) {
 compilefailure failureat(const compilation& c, failurekind kind, int status, std::string message, textorigin where,
                          std::size_t column) {
     compilefailure failure{kind, status, std::move(message), placeof(c, where, column), "", ""};
-    if (failure.where.line != 0) failure.linetext = lineoftext(c.files[where.file].text, where.line);
+    if (failure.where.line != 0) failure.linetext = c.files[where.file].line(where.line);
     return failure;
 }
 
@@ -54,12 +54,14 @@ compileoutcome compile(std::string source, const compilerequest& request) {
     compilation c(request.modules);
     try {
         textorigin origin{c.addfile(request.name, std::move(source)), request.firstline};
+        c.files[origin.file].firstline = request.firstline;
         compileprogram(c, origin);
         placecomplaints(c, result);
         std::size_t length = c.out.bytes().size();
         std::vector<sourcefile> files(std::make_move_iterator(c.files.begin()), std::make_move_iterator(c.files.end()));
         result.positions = sourcemap(std::move(files), c.out.takeruns(), length);
         result.bytes = c.out.takebytes();
+        result.oneexpression = c.toplevelstatements == 1 && c.toplevelexpressions == 1;
     } catch (const compileerror& error) {
         placecomplaints(c, result);
         result.failure = placederror(c, error.message);

@@ -63,4 +63,5 @@ struct compileoutcome {
     knownnames assigned;                   // with the warnings: `defined` and what the text assigns
     std::vector<splittercomplaint> complaints;
     std::optional<compilefailure> failure;  // then `bytes` and `positions` are empty
+    bool oneexpression = false;             // the text is one expression statement and nothing else
 };

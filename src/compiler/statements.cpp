@@ -58,7 +58,10 @@ struct statementemitter : statementlistener {
         emitexpression(c, statement[2]);
         emitstore(c, statement[0]);
     }
-    void expression() override { emitexpression(c, statement[0]); }
+    void expression() override {
+        if (c.blockdepth == 1) ++c.toplevelexpressions;
+        emitexpression(c, statement[0]);
+    }
     void ifstatement() override {
         emitexpression(c, statement[1]);
         openbody(c, IF);
@@ -121,6 +124,7 @@ struct statementemitter : statementlistener {
 
 void compilestatement(compilation& c, const tokens& statement, const places& where, int mode) {
     if (statement.empty()) return;
+    if (c.blockdepth == 1) ++c.toplevelstatements;
     beginstatement(c.out, where.front());
     c.statementtext = statement.front().data();
     statementemitter emitter(c, statement, where);

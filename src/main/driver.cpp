@@ -10,6 +10,7 @@
 #include "compiler/compile.hpp"
 #include "lsp/server.hpp"
 #include "main/compilereport.hpp"
+#include "main/interactive.hpp"
 #include "main/listing.hpp"
 #include "main/options.hpp"
 #include "main/run.hpp"
@@ -36,7 +37,7 @@ void answercommandline(const commandline& line) {
 }
 
 // Quiet runs and warnings report every error briefly, at its source line where it has one.
-bool shortreports(const options& chosen) { return chosen.quiet || chosen.warn; }
+bool shortreports(const options& chosen) { return chosen.quiet || chosen.warn || chosen.interactive; }
 
 std::string readprogram(const options& chosen) {
     sourceread source = readsource(chosen.file);
@@ -59,6 +60,8 @@ int runvesk(int argc, const char* const* argv) {
     answercommandline(line);
     const options& chosen = line.chosen;
     if (chosen.lsp) return servelanguage(std::cin, std::cout, std::cerr);
+    if (chosen.interactive)
+        return runinteractive(chosen, chosen.file.empty() ? std::nullopt : std::optional(readprogram(chosen)));
     // Progress lines belong to a plain run only.
     bool progress = !chosen.quiet && !chosen.listing && !chosen.warn;
 

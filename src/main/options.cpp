@@ -18,6 +18,8 @@ bool setoption(options& chosen, std::string_view name) {
         chosen.help = true;
     } else if (name == "V" || name == "version") {
         chosen.version = true;
+    } else if (name == "i" || name == "interactive") {
+        chosen.interactive = true;
     } else if (name == "lsp") {
         chosen.lsp = true;
     } else {
@@ -85,7 +87,11 @@ commandline readcommandline(int argc, const char* const* argv) {
         if (!files.empty()) line.problem = "--lsp takes no FILE";
         return line;
     }
-    if (files.empty()) {
+    if (line.chosen.interactive && line.chosen.listing) {
+        line.problem = "-l cannot be used with -i";
+    } else if (line.chosen.interactive && files.size() <= 1) {
+        if (!files.empty()) line.chosen.file = files.front();
+    } else if (files.empty()) {
         line.problem = "no FILE given";
     } else if (files.size() > 1) {
         line.problem = "more than one FILE given";
@@ -96,7 +102,9 @@ commandline readcommandline(int argc, const char* const* argv) {
 }
 
 void printusage(std::ostream& out) {
-    out << "usage: vesk [-q] [-l] [-w] [-h] [-V] [--max-steps=N] [--max-memory=MiB] [--] FILE" << std::endl;
+    out << "usage: vesk [-q] [-l] [-w] [-h] [-V] [--max-steps=N] [--max-memory=MiB] [--] FILE\n"
+           "       vesk -i [-q] [-w] [--max-steps=N] [--max-memory=MiB] [--] [FILE]"
+        << std::endl;
 }
 
 void printhelp(std::ostream& out) {
@@ -113,6 +121,10 @@ void printhelp(std::ostream& out) {
            "                  end the run with \"Out of memory.\" when the program's live data\n"
            "                  needs more than MiB mebibytes: its values (about 80 bytes each),\n"
            "                  string bytes, list and dictionary entries and member tables\n"
+           "  -i, --interactive\n"
+           "                  run FILE, if given, then read entries at a prompt and run each in\n"
+           "                  the same machine, showing the value of an expression; errors are\n"
+           "                  reported as with -q and the session goes on (limits count per entry)\n"
            "  --lsp           serve the Language Server Protocol on standard input and output\n"
            "                  for an editor: diagnostics, symbols, definitions, hovers, completion\n"
            "  -h, --help      print this help and exit\n"
@@ -122,5 +134,6 @@ void printhelp(std::ostream& out) {
            "Exit status: the program's finish code modulo 256 (0 when it leaves none); 1 for a\n"
            "usage, compile or machine error; 51, 52 or 54 for unbalanced brackets or quotes.\n"
            "With -w: 0 without warnings, 1 with warnings, 2 when FILE cannot be read or compiled.\n"
+           "With -i: 0 when every entry ran without an error, else 1.\n"
         << std::flush;
 }

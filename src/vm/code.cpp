@@ -6,16 +6,17 @@
 
 namespace V4VM {
 
-const codeblock* codecache::load(const std::vector<byte>& bytes) {
-    program = std::make_shared<const std::vector<byte>>(bytes);
-    return &blocks.emplace_back(program, 0, program->size());
+const codeblock* codecache::load(const std::vector<byte>& bytes, const sourcemap* positions) {
+    auto program = std::make_shared<const std::vector<byte>>(bytes);
+    return &blocks.emplace_back(program, positions, 0, program->size());
 }
 
 const codeblock* codecache::cut(const codeblock& enclosing, std::size_t offset, std::size_t length) {
-    std::pair<std::size_t, std::size_t> key{enclosing.origin + offset, length};
+    cutkey key{enclosing.program.get(), enclosing.origin + offset, length};
     auto found = cuts.find(key);
     if (found != cuts.end()) return found->second;
-    const codeblock* body = &blocks.emplace_back(enclosing.program, key.first, length);
+    const codeblock* body =
+        &blocks.emplace_back(enclosing.program, enclosing.positions, std::get<1>(key), length);
     cuts.emplace(key, body);
     return body;
 }

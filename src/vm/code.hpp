@@ -7,12 +7,14 @@
 #include <deque>
 #include <memory>
 #include <span>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 #include "bytecode/opcodes.hpp"
 #include "bytecode/operand.hpp"
 #include "common/bytes.hpp"
+#include "common/sourcemap.hpp"
 #include "vm/names.hpp"
 #include "vm/text.hpp"
 
@@ -80,19 +82,24 @@ struct fusedrun {
 
 // The bytes of one code body: the program or a CODE operand cut out of it, kept as a range of the
 // program's bytes (bodies nest, and copying each would cost the program's size times its depth).
-// Its instructions are decoded the first time they run and kept with it.
+// Its instructions are decoded the first time they run and kept with it. Each program loaded keeps
+// its own source map: a function made by one program still runs, and is reported at its own lines,
+// while a later program runs (the entries of a prompt).
 class codeblock {
 public:
-    codeblock(std::shared_ptr<const std::vector<byte>> program, std::size_t origin, std::size_t size)
-        : program(std::move(program)), origin(origin), length(size) {}
+    codeblock(std::shared_ptr<const std::vector<byte>> program, const sourcemap* positions, std::size_t origin,
+              std::size_t size)
+        : program(std::move(program)), positions(positions), origin(origin), length(size) {}
 
     std::span<const byte> bytes() const { return {program->data() + origin, length}; }
     std::size_t size() const { return length; }
     std::size_t offset() const { return origin; }  // where it starts in the program
+    const sourcemap* sources() const { return positions; }  // null when the program came without one
 
 private:
     friend class codecache;
     std::shared_ptr<const std::vector<byte>> program;
+    const sourcemap* positions;
     std::size_t origin;
     std::size_t length;
     // Instructions in the order they were decoded: first a run in sequence from offset 0 (sorted by
@@ -103,12 +110,13 @@ private:
     mutable std::vector<fusedrun> fusions;
 };
 
-// Owns every body of the loaded program and every constant read ahead.
+// Owns every body of every program loaded and every constant read ahead.
 class codecache {
 public:
     explicit codecache(nametable& names) : names(names) {}
 
-    const codeblock* load(const std::vector<byte>& program);
+    // `positions` (which must outlive the machine) says where the program's bytes came from.
+    const codeblock* load(const std::vector<byte>& program, const sourcemap* positions);
 
     // The body a CODE operand of `length` bytes at `offset` in `enclosing` stands for; the same
     // operand always gives the same body.
@@ -130,10 +138,13 @@ private:
     // Takes in `into` the operand `piece` where the instruction can use it read ahead (see instruction).
     bool readahead(const codeblock& body, operandkind kind, const operandpiece& piece, instruction& into);
 
+    // A cut is known by its program, its offset there and its length: programs loaded one after
+    // another have bodies at the same offsets.
+    using cutkey = std::tuple<const std::vector<byte>*, std::size_t, std::size_t>;
+
     nametable& names;
-    std::shared_ptr<const std::vector<byte>> program;
     std::deque<codeblock> blocks;
-    absl::flat_hash_map<std::pair<std::size_t, std::size_t>, const codeblock*> cuts;
+    absl::flat_hash_map<cutkey, const codeblock*> cuts;
     std::deque<text> strings;
 };
 

@@ -13,14 +13,21 @@ namespace {
 // Most calls a short report lists; the earlier ones are counted.
 constexpr std::size_t listedcalls = 20;
 
-sourceposition positionof(const sourcemap& positions, const frame& body) {
-    if (body.body == nullptr) return {};
-    return positions.find(body.body->offset() + body.current);
+// A place in one of the programs loaded: the map it is found in and the position there.
+struct place {
+    const sourcemap* positions = nullptr;
+    sourceposition position;
+};
+
+place placeof(const frame& body) {
+    if (body.body == nullptr || body.body->sources() == nullptr) return {};
+    const sourcemap* positions = body.body->sources();
+    return {positions, positions->find(body.body->offset() + body.current)};
 }
 
-void writeplace(std::ostream& out, const sourcemap& positions, const sourceposition& position) {
-    if (position.known())
-        out << positions.filename(position) << ':' << position.line;
+void writeplace(std::ostream& out, const place& where) {
+    if (where.positions != nullptr && where.position.known())
+        out << where.positions->filename(where.position) << ':' << where.position.line;
     else
         out << "?";
 }
@@ -36,26 +43,30 @@ void reportplace(const machine& vm, const vmerror& failure, std::ostream& out) {
         message.erase(message.find_last_not_of(' ') + 1);
     }
     if (failure.withinmodule) message += " (within module)";
-    const sourcemap* positions = vm.settings.positions;
-    if (failure.panic || positions == nullptr || vm.codestack.empty()) {
+    // The program at the bottom of the code stack tells whether the run has source positions at all.
+    if (failure.panic || vm.codestack.empty() || placeof(vm.codestack.front()).positions == nullptr) {
         reportwithoutplace(out, message);
         return;
     }
-    reportat(out, *positions, positionof(*positions, vm.codestack.back()), message);
+    place top = placeof(vm.codestack.back());
+    if (top.positions != nullptr)
+        reportat(out, *top.positions, top.position, message);
+    else
+        reportwithoutplace(out, message);
 
     // Each body a call entered, with the place of the call: in the body below it, which for the body
     // of an IF, WHILE or FOR lies in the function around it.
-    std::vector<std::pair<sourceposition, const variable*>> calls;
+    std::vector<std::pair<place, const variable*>> calls;
     for (std::size_t at = 1; at < vm.codestack.size(); ++at)
         if (const variable* callee = vm.codestack[at].callee)
-            calls.emplace_back(positionof(*positions, vm.codestack[at - 1]), callee);
+            calls.emplace_back(placeof(vm.codestack[at - 1]), callee);
     if (calls.empty()) return;
     out << "called from, innermost last:\n";
     std::size_t first = calls.size() > listedcalls ? calls.size() - listedcalls : 0;
     if (first > 0) out << "    ... " << std::dec << first << " earlier calls\n";
     for (std::size_t at = first; at < calls.size(); ++at) {
         out << "    ";
-        writeplace(out, *positions, calls[at].first);
+        writeplace(out, calls[at].first);
         out << " " << calls[at].second->name.str() << '\n';
     }
 }

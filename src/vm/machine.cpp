@@ -35,25 +35,32 @@ void machine::startmachine() {
 }
 
 void machine::loadprogram(const std::vector<byte>& program) {
-    codestack.insert(codestack.begin(), frame{code.load(program)});
+    codestack.insert(codestack.begin(), frame{code.load(program, settings.positions)});
 }
 
 runoutcome machine::run() {
     runoutcome outcome;
+    if (runtoend(outcome.report, [&] { finished(outcome); }) == ending::consoleclosed) outcome.status = closedpipestatus;
+    return outcome;
+}
+
+machine::ending machine::runtoend(std::string& report, const std::function<void()>& onfinish) {
     try {
-        rununtil(0);
-        finished(outcome);
-    } catch (const programfinished&) {
-        finished(outcome);
+        try {
+            rununtil(0);
+        } catch (const programfinished&) {
+        }
+        onfinish();
+        return ending::finished;
     } catch (const vmerror& failure) {
-        outcome.report = errorreport(*this, failure);
+        report = errorreport(*this, failure);
     } catch (const std::bad_alloc&) {
         // Whatever the failed step was building is freed by now.
-        outcome.report = errorreport(*this, vmerror{"Out of memory.", innative});
+        report = errorreport(*this, vmerror{"Out of memory.", innative});
     } catch (const consoleclosed&) {
-        outcome.status = closedpipestatus;
+        return ending::consoleclosed;
     }
-    return outcome;
+    return ending::failed;
 }
 
 void machine::finished(runoutcome& outcome) const {
@@ -77,7 +84,10 @@ void machine::unwind(std::size_t datadepth) {
     if (datastack.size() > datadepth) datastack.resize(datadepth);
     memory.clear();
     savlvar.reset();
+    lastdeldatabase = scope();
+    nativearguments.clear();
     innative = false;
+    stacksmaybeempty = true;
 }
 
 void machine::emptydatastack() { error("Data stack is empty."); }

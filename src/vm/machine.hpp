@@ -3,6 +3,7 @@
 #include <absl/container/flat_hash_map.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -88,6 +89,8 @@ public:
     void loadprogram(const std::vector<byte>& program);
     // Runs until the program finishes or fails, and says how it ended.
     runoutcome run();
+    // Runs `program` as an entry of a session: see machinesession::runentry.
+    entryoutcome runentry(const std::vector<byte>& program, const sourcemap& positions, showing show);
     // Lets the library close what the program left open (every file); returns the refusals met, to
     // report without a place.
     std::vector<std::string> closefiles();
@@ -182,6 +185,12 @@ public:
     variable* currentobject();
 
 private:
+    enum class ending { finished, failed, consoleclosed };
+    // Runs the loaded bodies until the program finishes (then `onfinish` runs, its errors those of the
+    // run) or fails, when `report` gets the error report made from the stacks as the error left them.
+    ending runtoend(std::string& report, const std::function<void()>& onfinish);
+    // Whether the program's own body ended with its RETURN: an entry then shows what it returned.
+    bool returnedatoutermost() const;
     void cycle();
     void execinstruction(frame& top);
     // Whether the instruction after one that changed nothing a cycle checks may run in the same cycle.

@@ -19,6 +19,10 @@ runoutcome machinesession::run(const std::vector<byte>& program) {
     return vm->run();
 }
 
+entryoutcome machinesession::runentry(const std::vector<byte>& program, const sourcemap& positions, showing show) {
+    return vm->runentry(program, positions, show);
+}
+
 std::vector<std::string> machinesession::closefiles() { return vm->closefiles(); }
 
 }  // namespace V4VM

@@ -15,7 +15,9 @@ TEST(Driver, ListsBytesLastFirstInHexLeavingTheStreamAsItWas) {
     EXPECT_EQ(out.str(), "0 41 2 e 255");
 }
 
-const std::string usage = "usage: vesk [-q] [-l] [-w] [-h] [-V] [--max-steps=N] [--max-memory=MiB] [--] FILE\n";
+const std::string usage =
+    "usage: vesk [-q] [-l] [-w] [-h] [-V] [--max-steps=N] [--max-memory=MiB] [--] FILE\n"
+    "       vesk -i [-q] [-w] [--max-steps=N] [--max-memory=MiB] [--] [FILE]\n";
 
 TEST(Driver, CommandLineErrorsPrintUsageAndFail) {
     const std::pair<const char*, const char*> cases[] = {

@@ -178,7 +178,7 @@ TEST(Nesting, DeepRecursionThroughBlocksRuns) {
 TEST(Nesting, TheTenThousandthBodyIsTheLast) {
     auto fill = [](std::size_t extra) {
         return [extra](machine& vm) {
-            const codeblock* calling = vm.code.load(op(PUSHCONST, codeop(pushint(1))) + call(0));
+            const codeblock* calling = vm.code.load(op(PUSHCONST, codeop(pushint(1))) + call(0), nullptr);
             for (std::size_t i = 0; i < extra; ++i) {
                 vm.codestack.push_back({calling});
                 vm.databasestack.emplace_back();

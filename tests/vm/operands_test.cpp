@@ -13,7 +13,7 @@ using namespace V4VM;
 
 // A body holding exactly `operand`.
 codeblock bodyof(const bytes& operand) {
-    return codeblock(std::make_shared<const std::vector<byte>>(operand), 0, operand.size());
+    return codeblock(std::make_shared<const std::vector<byte>>(operand), nullptr, 0, operand.size());
 }
 
 class Operands : public machinetest {

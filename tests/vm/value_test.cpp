@@ -147,9 +147,9 @@ TEST_F(Values, Equality) {
     f->identifier = vtype::custom_func;
     variable* g = vm.getallocvar();
     *g = *f;
-    g->setfunccode(vm.code.load({}));
+    g->setfunccode(vm.code.load({}, nullptr));
     EXPECT_TRUE(*f == *g);
-    g->setfunccode(vm.code.load({1}));
+    g->setfunccode(vm.code.load({1}, nullptr));
     EXPECT_FALSE(*f == *g);
 }
 
