@@ -92,11 +92,10 @@ lineeditor::result lineeditor::readline(const std::string& prompt, std::string& 
     int count = 0;
     const char* text = el_gets(editing->editline, &count);
     if (text == nullptr || count <= 0) {
-        if (!editing->interrupted) return result::end;
-        // The terminal shows no ^C of its own while the line is edited: the next prompt starts a line.
+        // What comes next (the next prompt, the shell's) starts a line of its own.
         std::fputs("\n", stdout);
         std::fflush(stdout);
-        return result::interrupted;
+        return editing->interrupted ? result::interrupted : result::end;
     }
     line.assign(text, static_cast<std::size_t>(count));
     if (!line.empty() && line.back() == '\n') line.pop_back();
