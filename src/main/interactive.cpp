@@ -31,9 +31,9 @@ std::string historyfile() {
 bool incomplete(const std::string& text) { return splitwhole(text).status == 51; }
 
 // One session: the machine, what the entries compiled so far know, and how they went.
-class session {
+class promptsession {
 public:
-    explicit session(const options& chosen) : chosen(chosen), machine(settingsfor(chosen)) {}
+    explicit promptsession(const options& chosen) : chosen(chosen), machine(settingsfor(chosen)) {}
 
     // Compiles and runs one text; false when it did not compile or ended with an error.
     bool run(std::string text, const std::string& name, std::uint32_t firstline, V4VM::showing show) {
@@ -105,7 +105,7 @@ bool blank(const std::string& text) { return text.find_first_not_of(" \t\r\n") =
 }  // namespace
 
 int runinteractive(const options& chosen, const std::optional<std::string>& program) {
-    session entries(chosen);
+    promptsession entries(chosen);
     bool failed = false;
     try {
         // Made first, so that what FILE reads of standard input counts among the session's lines.
