@@ -13,9 +13,9 @@ struct lineeditor::state {
     History* history = nullptr;
     HistEvent event{};
     std::string historyfile;
-    std::function<bool()> takeinterrupt;
+    std::function<bool()> interrupted;
     std::string prompt;
-    bool interrupted = false;
+    bool broken = false;  // the last read ended by a signal
 };
 
 namespace {
@@ -34,12 +34,16 @@ int readcharacter(EditLine* editline, wchar_t* character) {
     lineeditor::state& editing = stateof(editline);
     std::mbstate_t decoding{};
     for (;;) {
+        if (editing.interrupted()) {  // caught before the read began
+            editing.broken = true;
+            return -1;
+        }
         char byte = 0;
         ssize_t got = ::read(STDIN_FILENO, &byte, 1);
         if (got == 0) return 0;
         if (got < 0) {
-            if (errno == EINTR && !editing.takeinterrupt()) continue;
-            editing.interrupted = errno == EINTR;
+            if (errno == EINTR && !editing.interrupted()) continue;
+            editing.broken = errno == EINTR;
             return -1;
         }
         std::size_t used = std::mbrtowc(character, &byte, 1, &decoding);
@@ -63,11 +67,11 @@ void choosecharacters() {
 
 }  // namespace
 
-lineeditor::lineeditor(std::string historyfile, std::function<bool()> takeinterrupt)
+lineeditor::lineeditor(std::string historyfile, std::function<bool()> interrupted)
     : editing(std::make_unique<state>()) {
     choosecharacters();
     editing->historyfile = std::move(historyfile);
-    editing->takeinterrupt = std::move(takeinterrupt);
+    editing->interrupted = std::move(interrupted);
     editing->history = history_init();
     history(editing->history, &editing->event, H_SETSIZE, 1000);
     history(editing->history, &editing->event, H_SETUNIQUE, 1);
@@ -88,14 +92,14 @@ lineeditor::~lineeditor() {
 
 lineeditor::result lineeditor::readline(const std::string& prompt, std::string& line) {
     editing->prompt = prompt;
-    editing->interrupted = false;
+    editing->broken = false;
     int count = 0;
     const char* text = el_gets(editing->editline, &count);
     if (text == nullptr || count <= 0) {
         // What comes next (the next prompt, the shell's) starts a line of its own.
         std::fputs("\n", stdout);
         std::fflush(stdout);
-        return editing->interrupted ? result::interrupted : result::end;
+        return editing->broken ? result::interrupted : result::end;
     }
     line.assign(text, static_cast<std::size_t>(count));
     if (!line.empty() && line.back() == '\n') line.pop_back();

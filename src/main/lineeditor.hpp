@@ -9,9 +9,9 @@ class lineeditor {
 public:
     enum class result { line, end, interrupted };
 
-    // `historyfile` keeps the history from one session to the next (none when empty). `takeinterrupt`
-    // says whether an interrupt came since it was last asked: a read it breaks then drops its line.
-    lineeditor(std::string historyfile, std::function<bool()> takeinterrupt);
+    // `historyfile` keeps the history from one session to the next (none when empty). `interrupted`
+    // says whether a signal is waiting to be handled: a read it breaks then drops its line.
+    lineeditor(std::string historyfile, std::function<bool()> interrupted);
     ~lineeditor();
     lineeditor(const lineeditor&) = delete;
     lineeditor& operator=(const lineeditor&) = delete;

@@ -6,7 +6,8 @@
 // replaced, and counts the lines as it takes them.
 class linereader::countedlines : public std::streambuf {
 public:
-    explicit countedlines(std::streambuf* source) : source(source) {}
+    countedlines(std::streambuf* source, const std::function<bool()>& interrupted)
+        : source(source), interrupted(interrupted) {}
 
     // The rest of the line the program left unread, or else the next line; false at the end.
     bool takeline(std::string& line) {
@@ -35,6 +36,8 @@ private:
             held.push_back(traits_type::to_char_type(next));
             if (held.back() == '\n') break;
         }
+        // A line a signal broke off is dropped, as any read it ends drops it.
+        if (interrupted()) held.clear();
         setg(held.data(), held.data(), held.data() + held.size());
         if (held.empty()) return false;
         ++lines;
@@ -42,21 +45,27 @@ private:
     }
 
     std::streambuf* source;
+    const std::function<bool()>& interrupted;
     std::string held;
     std::uint32_t lines = 0;
 };
 
-linereader::linereader(bool terminal, std::string historyfile, std::function<bool()> takeinterrupt)
-    : original(std::cin.rdbuf()), shared(std::make_unique<countedlines>(original)) {
+linereader::linereader(bool terminal, std::string historyfile, std::function<bool()> interrupted)
+    : original(std::cin.rdbuf()),
+      interrupted(std::move(interrupted)),
+      shared(std::make_unique<countedlines>(original, this->interrupted)) {
     std::cin.rdbuf(shared.get());
-    if (terminal) editor = std::make_unique<lineeditor>(std::move(historyfile), std::move(takeinterrupt));
+    if (terminal) editor = std::make_unique<lineeditor>(std::move(historyfile), this->interrupted);
 }
 
 linereader::~linereader() { std::cin.rdbuf(original); }
 
 linereader::result linereader::readline(const std::string& prompt, std::string& line) {
     std::cout.flush();
-    if (!editor || shared->holdsrest()) return shared->takeline(line) ? result::line : result::end;
+    if (!editor || shared->holdsrest()) {
+        if (shared->takeline(line)) return result::line;
+        return interrupted() ? result::interrupted : result::end;
+    }
     result got = editor->readline(prompt, line);
     if (got == result::line) shared->countline();
     return got;

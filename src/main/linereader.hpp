@@ -16,8 +16,9 @@ public:
     using result = lineeditor::result;
 
     // Takes std::cin's buffer over while it lives. On a terminal the prompt's lines are edited (see
-    // lineeditor, which `historyfile` and `takeinterrupt` are for); elsewhere no prompt is written.
-    linereader(bool terminal, std::string historyfile, std::function<bool()> takeinterrupt);
+    // lineeditor, which `historyfile` is for); elsewhere no prompt is written. `interrupted` says
+    // whether a signal is waiting to be handled: a read it ends drops its line.
+    linereader(bool terminal, std::string historyfile, std::function<bool()> interrupted);
     ~linereader();
     linereader(const linereader&) = delete;
     linereader& operator=(const linereader&) = delete;
@@ -33,6 +34,7 @@ public:
 
 private:
     std::streambuf* original;
+    std::function<bool()> interrupted;
     std::unique_ptr<countedlines> shared;
     std::unique_ptr<lineeditor> editor;
 };
