@@ -33,6 +33,12 @@ std::int32_t commandstatus(int raw) {
     return -1;
 }
 
+// A member's name given as a value: a string's own text is read in place, with no copy made.
+vname membername(machine& vm, const variable& given) {
+    if (given.identifier == vtype::builtin_string) return name(vm, given.stringval.view());
+    return name(vm, given.getstring(false));
+}
+
 }  // namespace
 
 void sizeoffunc(machine& vm, variable*, const nativeargs& args) {
@@ -59,7 +65,7 @@ void asint(machine& vm, variable*, const nativeargs& args) { pushconverted(vm, a
 void asfloat(machine& vm, variable*, const nativeargs& args) { pushconverted(vm, args, "BUILTIN_FLOAT"); }
 
 void getattr(machine& vm, variable*, const nativeargs& args) {
-    vname member = name(vm, getarg(vm, args, 1)->getstring(false));
+    vname member = membername(vm, *getarg(vm, args, 1));
     variable* target = getarg(vm, args, 0);
     pushresult(vm, fetch(vm, getattribute(vm, target, member)));
 }
@@ -67,7 +73,7 @@ void getattr(machine& vm, variable*, const nativeargs& args) {
 void setattr(machine& vm, variable*, const nativeargs& args) {
     variable* value = fetch(vm, getarg(vm, args, 2));
     variable* target = getarg(vm, args, 0);
-    vname member = name(vm, getarg(vm, args, 1)->getstring(false));
+    vname member = membername(vm, *getarg(vm, args, 1));
     setmember(vm, *target, member, value);
 }
 

@@ -15,7 +15,7 @@ machine::machine() = default;
 
 machine::~machine() = default;
 
-vname machine::argname(std::size_t index) {
+vname machine::moreargname(std::size_t index) {
     // Calls take few arguments; a count in raw bytecode may be huge but is only read as far as the data
     // stack goes, so only the usual names are kept at hand.
     constexpr std::size_t keptnames = 64;

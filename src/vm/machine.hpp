@@ -114,7 +114,8 @@ public:
     void rununtil(std::size_t depth);
 
     vname name(std::string_view text) { return names.intern(text); }
-    vname argname(std::size_t index);  // "arg0", "arg1", ...
+    // "arg0", "arg1", ...: the usual ones at hand, inline, since every call names its arguments.
+    vname argname(std::size_t index) { return index < argnames.size() ? argnames[index] : moreargname(index); }
 
     // Names the machine itself uses.
     const vname selfname = names.intern("self");
@@ -199,6 +200,7 @@ private:
     bool copiesalonewithmembers(const variable& value);
 
     std::vector<vname> argnames;
+    vname moreargname(std::size_t index);
     rootmembers rootanswers;
 };
 

@@ -1,8 +1,9 @@
 #pragma once
 
+#include <absl/container/node_hash_set.h>
+
 #include <string>
 #include <string_view>
-#include <unordered_set>
 
 namespace V4VM {
 
@@ -34,12 +35,8 @@ public:
     vname intern(std::string_view text);
 
 private:
-    struct texthash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view key) const { return std::hash<std::string_view>()(key); }
-    };
-    // Node-based, so that an interned text never moves.
-    std::unordered_set<std::string, texthash, std::equal_to<>> texts;
+    // Node-based, so that an interned text never moves; looked up by a view, with no text made.
+    absl::node_hash_set<std::string> texts;
 };
 
 }  // namespace V4VM
