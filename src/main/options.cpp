@@ -1,5 +1,6 @@
 #include "main/options.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <string_view>
 #include <vector>
@@ -67,6 +68,8 @@ commandline readcommandline(int argc, const char* const* argv) {
     commandline line;
     std::vector<std::string> files;
     bool optionsended = false;
+    line.plaincount =
+        argc != 2 && std::none_of(argv + 1, argv + argc, [](const char* argument) { return argument[0] == '-'; });
     for (int i = 1; i < argc; ++i) {
         std::string_view argument = argv[i];
         // Options stand before FILE; a lone "-" is a file name, as elsewhere.
