@@ -123,7 +123,9 @@ void printhelp(std::ostream& out) {
            "  --              end the options: the next argument is FILE even if it begins with -\n"
            "\n"
            "Exit status: the program's finish code modulo 256 (0 when it leaves none); 1 for a\n"
-           "usage, compile or machine error; 51, 52 or 54 for unbalanced brackets or quotes.\n"
+           "usage, compile or machine error; 51, 52 or 54 for unbalanced brackets or quotes;\n"
+           "128 + the signal's number when SIGINT, SIGTERM or SIGHUP stops the run, which then\n"
+           "ends with the machine error \"Interrupted.\", its files written out.\n"
            "With -w: 0 without warnings, 1 with warnings, 2 when FILE cannot be read or compiled.\n"
         << std::flush;
 }
