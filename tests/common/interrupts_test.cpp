@@ -40,6 +40,17 @@ TEST(Interrupts, EachSignalEndsTheRunWithItsStatusAndKeepsTheFiles) {
     }
 }
 
+TEST(Interrupts, AWriteRefusedAsTheFilesCloseIsReportedAndTheStatusStays) {
+    std::string source = looping;
+    source.replace(source.find("out.txt"), 7, "/dev/full");
+    liverun run(source, {"-q"});
+    ASSERT_TRUE(run.awaitoutput("ready"));
+    run.signal(SIGINT);
+    EXPECT_EQ(run.finish(), 130);
+    EXPECT_TRUE(reportsinterruptedrun(run.err)) << run.err;
+    EXPECT_TRUE(run.err.ends_with("\nvesk: write failed for /dev/full: No space left on device\n")) << run.err;
+}
+
 TEST(Interrupts, APlainRunReportsTheInterruptAsAnyMachineError) {
     liverun run(looping, {});
     ASSERT_TRUE(run.awaitoutput("ready"));
