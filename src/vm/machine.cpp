@@ -38,8 +38,25 @@ void machine::loadprogram(const std::vector<byte>& program) {
     codestack.insert(codestack.begin(), frame{code.load(program)});
 }
 
+namespace {
+
+// While a run lasts, a caught signal also raises the flag the loop tests before every instruction.
+class interruptalarm {
+public:
+    explicit interruptalarm(std::atomic<bool>& flag) {
+        setinterruptalarm(&flag);
+        if (pendinginterrupt() != 0) flag.store(true);  // caught before the run began
+    }
+    ~interruptalarm() { setinterruptalarm(nullptr); }
+    interruptalarm(const interruptalarm&) = delete;
+    interruptalarm& operator=(const interruptalarm&) = delete;
+};
+
+}  // namespace
+
 runoutcome machine::run() {
     runoutcome outcome;
+    interruptalarm alarm(values.interruptflag());
     try {
         rununtil(0);
         finished(outcome);

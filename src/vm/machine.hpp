@@ -184,6 +184,7 @@ public:
 
 private:
     void cycle();
+    [[gnu::noinline]] void attendflag();
     void execinstruction(frame& top);
     // Whether the instruction after one that changed nothing a cycle checks may run in the same cycle.
     bool goeson(const frame& top) const { return top.next < top.body->size() && !values.collectiondue(); }
