@@ -10,6 +10,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "common/interrupts.hpp"
+
 namespace {
 
 // 1 GiB of address space; only the pages actually touched are ever committed.
@@ -53,7 +55,11 @@ bool tryonlargestack(const std::function<void()>& work) {
     pthread_attr_init(&attributes);
     pthread_attr_setstacksize(&attributes, largestacksize);
     pthread_t thread;
-    int failed = pthread_create(&thread, &attributes, runstackjob, &job);
+    int failed = 0;
+    {
+        interruptsblocked inherited;  // the thread starts with the signals blocked, for good
+        failed = pthread_create(&thread, &attributes, runstackjob, &job);
+    }
     pthread_attr_destroy(&attributes);
     if (failed) return false;
     pthread_join(thread, nullptr);

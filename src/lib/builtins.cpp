@@ -1,10 +1,8 @@
 #include "lib/builtins.hpp"
 
-#include <sys/wait.h>
-
-#include <csignal>
-#include <cstdlib>
 #include <iostream>
+
+#include "lib/shellcommand.hpp"
 
 
 namespace V4VM::builtin {
@@ -22,15 +20,6 @@ variable* converted(machine& vm, const variable& target, const std::string& newt
 
 void pushconverted(machine& vm, const nativeargs& args, const std::string& type) {
     pushresult(vm, converted(vm, *getarg(vm, args, 0), type));
-}
-
-// The status of a finished shell command as a program sees it: its exit status, or 128 plus the
-// signal that ended it; -1 when no shell could be started.
-std::int32_t commandstatus(int raw) {
-    if (raw == -1) return -1;
-    if (WIFEXITED(raw)) return WEXITSTATUS(raw);
-    if (WIFSIGNALED(raw)) return 128 + WTERMSIG(raw);
-    return -1;
 }
 
 // A member's name given as a value: a string's own text is read in place, with no copy made.
@@ -94,10 +83,8 @@ void execcmd(machine& vm, variable*, const nativeargs& args) {
     if (settings(vm).noshell) {
         result->intval = -1;  // a sandboxed run starts no shell
     } else {
-        // The command gets the usual SIGPIPE: the run ignores it only to report a closed pipe itself.
-        auto previous = std::signal(SIGPIPE, SIG_DFL);
-        result->intval = commandstatus(std::system(command.c_str()));
-        std::signal(SIGPIPE, previous);
+        result->intval = runshellcommand(command);
+        raiseifinterrupted();  // Ctrl-C stopped the command, and the run with it
     }
     pushresult(vm, result);
 }

@@ -25,6 +25,14 @@ filestream& readablestream(variable* self) {
     return stream;
 }
 
+// A read that a signal ended (standard input waits for it) drops what it read of its line and leaves
+// the stream ready for the next read; the run ends.
+void endifinterrupted(filestream& stream) {
+    if (pendinginterrupt() == 0) return;
+    stream.in->clear();
+    interrupted();
+}
+
 void attachmethod(machine& vm, variable& target, const char* name, mfuncptr native) {
     setmember(vm, target, native::name(vm, name), getnativefunc(vm, native));
 }
@@ -184,9 +192,11 @@ void builtin::readfile(machine& vm, variable* self, const nativeargs&) {
     std::string text;
     std::string line;
     while (!stream.closed && std::getline(*stream.in, line)) {
+        endifinterrupted(stream);
         text += line;
         text += '\n';
     }
+    endifinterrupted(stream);
     pushresult(vm, newstring(vm, text));
 }
 
@@ -194,6 +204,7 @@ void builtin::getlinefile(machine& vm, variable* self, const nativeargs&) {
     filestream& stream = readablestream(self);
     std::string line;
     if (stream.closed || !std::getline(*stream.in, line)) line.clear();
+    endifinterrupted(stream);
     pushresult(vm, newstring(vm, line));
 }
 

@@ -12,8 +12,12 @@ namespace {
 std::int32_t count(std::size_t size) { return static_cast<std::int32_t>(size); }
 
 // Keys are compared by value, in the order their objects were made: the first equal one answers.
+// Scans of long lists and dictionaries stop for a signal, so that the run ends soon after one.
 dictmap::const_iterator findkey(const dictmap& dict, const variable& key) {
-    return std::find_if(dict.begin(), dict.end(), [&key](const auto& entry) { return *entry.first == key; });
+    return std::find_if(dict.begin(), dict.end(), [&key](const auto& entry) {
+        raiseifinterrupted();
+        return *entry.first == key;
+    });
 }
 
 }  // namespace
@@ -50,6 +54,7 @@ void Lfind(machine& vm, variable* self, const nativeargs& args) {
     // An empty list never reads its argument.
     const variable* probe = elements.empty() ? nullptr : getarg(vm, args, 0);
     for (std::size_t at = 0; at < elements.size(); ++at) {
+        raiseifinterrupted();
         if (*elements[at] == *probe) {
             position = static_cast<std::int32_t>(at);
             break;
@@ -107,14 +112,20 @@ void Dcontains(machine& vm, variable* self, const nativeargs& args) {
 void Dgetkeys(machine& vm, variable* self, const nativeargs&) {
     variable& dict = getreceiver(self);
     std::vector<variable*> keys;
-    for (const auto& [key, value] : dict.dictval()) keys.push_back(duplicate(vm, key));
+    for (const auto& [key, value] : dict.dictval()) {
+        raiseifinterrupted();
+        keys.push_back(duplicate(vm, key));
+    }
     pushresult(vm, newlist(vm, std::move(keys)));
 }
 
 void Dgetvalues(machine& vm, variable* self, const nativeargs&) {
     variable& dict = getreceiver(self);
     std::vector<variable*> values;
-    for (const auto& [key, value] : dict.dictval()) values.push_back(duplicate(vm, value));
+    for (const auto& [key, value] : dict.dictval()) {
+        raiseifinterrupted();
+        values.push_back(duplicate(vm, value));
+    }
     pushresult(vm, newlist(vm, std::move(values)));
 }
 

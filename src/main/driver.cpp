@@ -21,6 +21,11 @@ namespace {
 
 // Help, version and usage errors: what the command line alone decides.
 void answercommandline(const commandline& line) {
+    if (line.plaincount) {
+        std::cout << "reading file..." << std::endl;
+        std::cerr << "Too many or not enough arguments." << std::endl;
+        endprocess(1);
+    }
     if (!line.problem.empty()) {
         std::cerr << "vesk: " << line.problem << '\n';
         printusage(std::cerr);

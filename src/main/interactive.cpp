@@ -2,11 +2,13 @@
 
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <deque>
 #include <iostream>
 
 #include "common/consoleoutput.hpp"
+#include "common/interrupts.hpp"
 #include "common/process.hpp"
 #include "compiler/compile.hpp"
 #include "compiler/splitter.hpp"
@@ -102,27 +104,45 @@ linereader::result readentry(linereader& input, std::string& entry, std::uint32_
 
 bool blank(const std::string& text) { return text.find_first_not_of(" \t\r\n") == std::string::npos; }
 
+// Takes the signal caught, if any: Ctrl-C has done its work (the line or the entry is dropped), and
+// the number of SIGTERM or SIGHUP, which end the session, is returned; 0 otherwise.
+int takeendingsignal() {
+    int signal = pendinginterrupt();
+    clearinterrupt();
+    return signal == SIGINT ? 0 : signal;
+}
+
 }  // namespace
 
 int runinteractive(const options& chosen, const std::optional<std::string>& program) {
     promptsession entries(chosen);
     bool failed = false;
+    int endingsignal = 0;
+    // From here on a signal stops what the session is doing, never the process.
+    catchinterrupts();
     try {
         // Made first, so that what FILE reads of standard input counts among the session's lines.
-        linereader input(::isatty(STDIN_FILENO) == 1, historyfile(), [] { return false; });
+        linereader input(::isatty(STDIN_FILENO) == 1, historyfile(), [] { return pendinginterrupt() != 0; });
         if (program) failed = !entries.run(*program, chosen.file, 1, V4VM::showing::nothing);
+        endingsignal = takeendingsignal();
         std::string entry;
         std::uint32_t firstline = 1;
-        for (;;) {
+        while (endingsignal == 0) {
             linereader::result got = readentry(input, entry, firstline);
             if (got == linereader::result::end) break;
-            if (got == linereader::result::interrupted || blank(entry)) continue;
-            if (!entries.run(entry, "<stdin>", firstline, V4VM::showing::returned)) failed = true;
+            if (got == linereader::result::line && !blank(entry) &&
+                !entries.run(entry, "<stdin>", firstline, V4VM::showing::returned))
+                failed = true;
+            endingsignal = takeendingsignal();
         }
     } catch (const processended& ended) {
         // The reader of standard output has gone: the files are still closed.
         entries.close(ended.status);
+        restoreinterruptdefaults();
         throw;
     }
-    return entries.close(failed ? 1 : 0);
+    int status = entries.close(failed ? 1 : 0);
+    restoreinterruptdefaults();
+    // Ended by SIGTERM or SIGHUP, the session ends as a process the signal ended would, its files kept.
+    return endingsignal != 0 ? 128 + endingsignal : status;
 }

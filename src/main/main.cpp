@@ -6,6 +6,7 @@
 #include <iostream>
 #include <new>
 
+#include "common/consoleinput.hpp"
 #include "common/consoleoutput.hpp"
 #include "common/process.hpp"
 #include "main/driver.hpp"
@@ -35,6 +36,7 @@ void reservestandarddescriptors() {
 int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
     consoleoutput console;
+    consoleinput keyboard;
     reservestandarddescriptors();
     int status = 0;
     try {

@@ -1,5 +1,6 @@
 #include "main/options.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <string_view>
 #include <vector>
@@ -69,6 +70,8 @@ commandline readcommandline(int argc, const char* const* argv) {
     commandline line;
     std::vector<std::string> files;
     bool optionsended = false;
+    line.plaincount =
+        argc != 2 && std::none_of(argv + 1, argv + argc, [](const char* argument) { return argument[0] == '-'; });
     for (int i = 1; i < argc; ++i) {
         std::string_view argument = argv[i];
         // Options stand before FILE; a lone "-" is a file name, as elsewhere.
@@ -132,7 +135,9 @@ void printhelp(std::ostream& out) {
            "  --              end the options: the next argument is FILE even if it begins with -\n"
            "\n"
            "Exit status: the program's finish code modulo 256 (0 when it leaves none); 1 for a\n"
-           "usage, compile or machine error; 51, 52 or 54 for unbalanced brackets or quotes.\n"
+           "usage, compile or machine error; 51, 52 or 54 for unbalanced brackets or quotes;\n"
+           "128 + the signal's number when SIGINT, SIGTERM or SIGHUP stops the run, which then\n"
+           "ends with the machine error \"Interrupted.\", its files written out.\n"
            "With -w: 0 without warnings, 1 with warnings, 2 when FILE cannot be read or compiled.\n"
            "With -i: 0 when every entry ran without an error, else 1.\n"
         << std::flush;

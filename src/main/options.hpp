@@ -22,6 +22,9 @@ struct options {
 struct commandline {
     options chosen;
     std::string problem;  // why the command line is a usage error; empty when it is not
+    // No argument is an option and there are not exactly one: the usage error vesk printed before it
+    // had options, word for word.
+    bool plaincount = false;
 };
 
 commandline readcommandline(int argc, const char* const* argv);

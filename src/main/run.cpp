@@ -4,6 +4,7 @@
 #include <string>
 
 #include "common/hexbytes.hpp"
+#include "common/interrupts.hpp"
 #include "common/positionreport.hpp"
 #include "lib/session.hpp"
 
@@ -43,8 +44,14 @@ int runprogram(const std::vector<byte>& program, const runsettings& reporting) {
         std::cout << "execution loop..." << std::endl;
     }
     V4VM::session machine(reporting);
+    // Until now a signal ends the process as usual: there is nothing of the program's to keep.
+    catchinterrupts();
     V4VM::runoutcome outcome = machine.run(program);
     // Before the files are closed: what they still hold comes after what the run wrote to the console.
     writeoutcome(outcome);
-    return writeclosefailures(outcome.status, machine.closefiles());
+    int status = writeclosefailures(outcome.status, machine.closefiles());
+    restoreinterruptdefaults();
+    // A run a signal ended ends as a process the signal ended would, its files kept.
+    if (int signal = pendinginterrupt()) return 128 + signal;
+    return status;
 }

@@ -55,6 +55,8 @@ void writeall(const std::string& report) {
 
 void error(const std::string& message, bool withinmodule) { throw vmerror{message, withinmodule}; }
 
+void interrupted() { throw vmerror{"Interrupted.", false}; }
+
 namespace {
 [[noreturn]] void panic(const std::string& message) { throw vmerror{"\nVM panic!\n" + message + "\n", false, true}; }
 }  // namespace

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "common/interrupts.hpp"
+
 namespace V4VM {
 
 class machine;
@@ -24,6 +26,14 @@ struct consoleclosed {};
 
 // Raises the machine error "VESK 4 VM error" (" within module" when raised on behalf of a native).
 [[noreturn]] void error(const std::string& message, bool withinmodule = false);
+
+// Raises the machine error "Interrupted." (never within module: the user stopped the run, not the
+// native that was running) when a signal asked for the run to end.
+[[noreturn]] void interrupted();
+inline void raiseifinterrupted() {
+    if (pendinginterrupt() != 0) [[unlikely]]
+        interrupted();
+}
 
 // Per-cycle check of the frame stacks.
 void integritycheck(machine& vm);

@@ -153,8 +153,15 @@ void machine::storelocal(vname name) {
 // One cycle once a body is known to run, inlined into both loops below: the loop that runs nested
 // bodies is the hot path.
 [[gnu::always_inline]] inline void machine::cycle() {
-    if (values.collectiondue()) gc.collectdue(*this);
+    if (values.collectiondue()) attendflag();
     execinstruction(codestack.back());
+}
+
+// A caught signal raises the same flag as a due collection: one test serves both, and what the flag
+// asks for is done out of the loop.
+void machine::attendflag() {
+    raiseifinterrupted();
+    gc.collectdue(*this);
 }
 
 void machine::execcycle() {

@@ -2,11 +2,13 @@
 
 #include <absl/container/flat_hash_map.h>
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <new>
 #include <vector>
 
+#include "common/interrupts.hpp"
 #include "vm/value.hpp"
 
 namespace V4VM {
@@ -31,7 +33,7 @@ public:
         ++live;
         ++madesince;
         bytessince += sizeof(variable);
-        checkpacing();
+        notepacing();
         return value;
     }
     // A built-in method made on first use, with the serial its owner's note reserved for it.
@@ -42,17 +44,19 @@ public:
     // Counts payload bytes (texts, list and dictionary entries) toward the collector's pacing.
     void notebytes(std::size_t count) {
         bytessince += count;
-        checkpacing();
+        notepacing();
     }
     // A collection is due once `made` values or `bytes` payload bytes were made since the last one
     // (the collector's limits; 0 makes one due before every instruction). Kept as one flag, which the
-    // interpreter loop reads before every instruction.
+    // interpreter loop reads before every instruction; a caught signal raises it too (interruptflag()),
+    // so that the loop learns of the signal where it learns of a collection.
     void setpacing(std::size_t made, std::size_t bytes) {
         madelimit = made;
         byteslimit = bytes;
         checkpacing();
     }
-    bool collectiondue() const { return due; }
+    bool collectiondue() const { return due.load(std::memory_order_relaxed); }
+    std::atomic<bool>& interruptflag() { return due; }
 
     std::uint64_t serials() const { return lastserial; }
     std::size_t bytessincecollection() const { return bytessince; }
@@ -89,14 +93,27 @@ private:
     }
     void free(variable* value);
     void restartpacing();
-    void checkpacing() { due = madesince >= madelimit || bytessince >= byteslimit; }
+    bool pacingreached() const { return madesince >= madelimit || bytessince >= byteslimit; }
+    // As values are made the counters only grow: the flag is only ever raised, never lowered, so that
+    // it cannot drop the signal handler's raising of it.
+    void notepacing() {
+        if (pacingreached()) due.store(true, std::memory_order_relaxed);
+    }
+    // With new limits or restarted counters the flag may fall. The signal handler notes the signal
+    // before it raises the flag: the note is read after the store, so that however the two interleave
+    // the flag ends up raised.
+    void checkpacing() {
+        due.store(pacingreached(), std::memory_order_relaxed);
+        std::atomic_signal_fence(std::memory_order_seq_cst);
+        if (pendinginterrupt() != 0) due.store(true, std::memory_order_relaxed);
+    }
 
     std::uint64_t lastserial = 0;
     std::size_t bytessince = 0;
     std::size_t madesince = 0;
     std::size_t madelimit = 0;
     std::size_t byteslimit = 0;
-    bool due = true;
+    std::atomic<bool> due{true};
     std::size_t live = 0;
     std::vector<variable*> young;
     std::vector<variable*> youngmethodvalues;  // the young values made by makelazymethod()

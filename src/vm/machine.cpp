@@ -38,6 +38,22 @@ void machine::loadprogram(const std::vector<byte>& program) {
     codestack.insert(codestack.begin(), frame{code.load(program, settings.positions)});
 }
 
+namespace {
+
+// While a run lasts, a caught signal also raises the flag the loop tests before every instruction.
+class interruptalarm {
+public:
+    explicit interruptalarm(std::atomic<bool>& flag) {
+        setinterruptalarm(&flag);
+        if (pendinginterrupt() != 0) flag.store(true);  // caught before the run began
+    }
+    ~interruptalarm() { setinterruptalarm(nullptr); }
+    interruptalarm(const interruptalarm&) = delete;
+    interruptalarm& operator=(const interruptalarm&) = delete;
+};
+
+}  // namespace
+
 runoutcome machine::run() {
     runoutcome outcome;
     if (runtoend(outcome.report, [&] { finished(outcome); }) == ending::consoleclosed) outcome.status = closedpipestatus;
@@ -45,6 +61,7 @@ runoutcome machine::run() {
 }
 
 machine::ending machine::runtoend(std::string& report, const std::function<void()>& onfinish) {
+    interruptalarm alarm(values.interruptflag());
     try {
         try {
             rununtil(0);

@@ -193,6 +193,7 @@ private:
     // Whether the program's own body ended with its RETURN: an entry then shows what it returned.
     bool returnedatoutermost() const;
     void cycle();
+    [[gnu::noinline]] void attendflag();
     void execinstruction(frame& top);
     // Whether the instruction after one that changed nothing a cycle checks may run in the same cycle.
     bool goeson(const frame& top) const { return top.next < top.body->size() && !values.collectiondue(); }

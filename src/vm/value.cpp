@@ -89,7 +89,10 @@ std::string textofhere(const variable& value, bool quote, printing& open) {
             if (open.open(&value)) return "[...]";
             open.enter(&value);
             std::string text = "[";
-            for (const variable* element : value.listval()) text += textof(*element, true, open) + ", ";
+            for (const variable* element : value.listval()) {
+                raiseifinterrupted();  // the text of a long list takes long: a signal ends it
+                text += textof(*element, true, open) + ", ";
+            }
             open.leave();
             return closebrackets(std::move(text));
         }
@@ -97,8 +100,10 @@ std::string textofhere(const variable& value, bool quote, printing& open) {
             if (open.open(&value)) return "[...]";
             open.enter(&value);
             std::string text = "[";
-            for (const auto& [key, element] : value.dictval())
+            for (const auto& [key, element] : value.dictval()) {
+                raiseifinterrupted();
                 text += textof(*key, true, open) + ": " + textof(*element, true, open) + ", ";
+            }
             open.leave();
             return closebrackets(std::move(text));
         }

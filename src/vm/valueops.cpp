@@ -46,6 +46,7 @@ private:
     variable* copyhere(variable* source) {
         active.push_back({source, markedcount});
         level unmarking(*this);
+        raiseifinterrupted();  // a copy of a large structure takes long; its marks are undone on the way out
 
         variable* result = vm.values.make();
         vm.assign(*result, *source);

@@ -21,8 +21,8 @@ const std::string usage =
 
 TEST(Driver, CommandLineErrorsPrintUsageAndFail) {
     const std::pair<const char*, const char*> cases[] = {
-        {"", "vesk: no FILE given\n"},
-        {" a.VKEX b.VKEX", "vesk: more than one FILE given\n"},
+        {" -q", "vesk: no FILE given\n"},
+        {" -- a.VKEX b.VKEX", "vesk: more than one FILE given\n"},
         {" a.VKEX -q", "vesk: more than one FILE given\n"},
         {" -x a.VKEX", "vesk: unknown option: -x\n"},
         {" -qz a.VKEX", "vesk: unknown option: -z\n"},
@@ -35,6 +35,15 @@ TEST(Driver, CommandLineErrorsPrintUsageAndFail) {
         EXPECT_EQ(run.status, 1) << arguments;
         EXPECT_EQ(run.out, "") << arguments;
         EXPECT_EQ(run.err, message + usage) << arguments;
+    }
+}
+
+TEST(Driver, AWrongArgumentCountWithoutOptionsFailsAsBeforeOptionsExisted) {
+    for (const char* arguments : {"", " a.VKEX b.VKEX", " a b c"}) {
+        binaryrun run = runwitharguments(arguments);
+        EXPECT_EQ(run.status, 1) << arguments;
+        EXPECT_EQ(run.out, "reading file...\n") << arguments;
+        EXPECT_EQ(run.err, "Too many or not enough arguments.\n") << arguments;
     }
 }
 

@@ -76,6 +76,40 @@ TEST(Interactive, TheProgramReadsTheTerminalBetweenEntries) {
     EXPECT_EQ(session.exitstatus(), 1) << transcript(session);
 }
 
+TEST(Interactive, CtrlCStopsTheEntryThatRunsAndDropsTheLineBeingTyped) {
+    std::string home = scratchfolder("interactive-interrupt");
+    terminal session({"-i"}, home, home);
+    ASSERT_TRUE(session.waitfor("> ")) << transcript(session);
+    session.type("also stdcon\n");
+    ASSERT_TRUE(session.waitfor("> ")) << transcript(session);
+    session.type("def spin() {\n");
+    ASSERT_TRUE(session.waitfor("... ")) << transcript(session);
+    session.type("print(\"spinning\")\n");
+    ASSERT_TRUE(session.waitfor("... ")) << transcript(session);
+    session.type("Gprogroot.stdout.close()\n");  // flushes what it printed
+    ASSERT_TRUE(session.waitfor("... ")) << transcript(session);
+    session.type("while (1) {\n");
+    ASSERT_TRUE(session.waitfor("... ")) << transcript(session);
+    session.type("}\n");
+    ASSERT_TRUE(session.waitfor("... ")) << transcript(session);
+    session.type("}\n");
+    ASSERT_TRUE(session.waitfor("> ")) << transcript(session);
+    session.type("spin()\n");
+    ASSERT_TRUE(session.waitfor("spinning\n")) << transcript(session);
+    session.interrupt();
+    ASSERT_TRUE(session.waitfor(": Interrupted.\n")) << transcript(session);
+    ASSERT_TRUE(session.waitfor("    <stdin>:8 spin\n> ")) << transcript(session);
+    // Half a line, dropped: the next line is an entry of its own.
+    session.type("nothing");
+    ASSERT_TRUE(session.waitfor("nothing")) << transcript(session);
+    session.interrupt();
+    ASSERT_TRUE(session.waitfor("\n> ")) << transcript(session);
+    session.type("7\n");
+    ASSERT_TRUE(session.waitfor("\n7\n> ")) << transcript(session);
+    session.type("\x04");
+    EXPECT_EQ(session.exitstatus(), 1) << transcript(session);
+}
+
 TEST(Interactive, CommandLine) {
     binaryrun listing = runwitharguments(" -i -l");
     EXPECT_EQ(listing.status, 1);

@@ -12,13 +12,6 @@
 
 namespace {
 
-// ctest runs tests side by side: every run gets a folder of its own.
-std::string freshfolder() {
-    static int runs = 0;
-    const auto* test = testing::UnitTest::GetInstance()->current_test_info();
-    return scratchfolder(std::string(test->test_suite_name()) + "-" + test->name() + "-" + std::to_string(++runs));
-}
-
 binaryrun runin(const std::string& folder, const std::string& arguments, const std::string& input) {
     std::ofstream(folder + "/.stdin", std::ios::binary) << input;
     std::string command = "cd '" + folder + "' && " + VESK_BINARY + arguments + " <.stdin >.stdout 2>.stderr";
@@ -45,11 +38,11 @@ int runinfolder(const std::string& folder, const std::string& command) {
 }
 
 binaryrun runwitharguments(const std::string& arguments, const std::string& input) {
-    return runin(freshfolder(), arguments, input);
+    return runin(testfolder(), arguments, input);
 }
 
 binaryrun runsource(const std::string& source, const std::string& input) {
-    std::string folder = freshfolder();
+    std::string folder = testfolder();
     std::ofstream(folder + "/program.VKEX", std::ios::binary) << source;
     return runin(folder, " program.VKEX", input);
 }

@@ -11,3 +11,9 @@ std::string scratchfolder(const std::string& name) {
     std::filesystem::create_directories(folder);
     return folder;
 }
+
+std::string testfolder() {
+    static int runs = 0;
+    const auto* test = testing::UnitTest::GetInstance()->current_test_info();
+    return scratchfolder(std::string(test->test_suite_name()) + "-" + test->name() + "-" + std::to_string(++runs));
+}

@@ -1,6 +1,7 @@
 #include "vm/value.hpp"
 
 #include <cmath>
+#include <csignal>
 
 #include "vm/native.hpp"
 #include "vmtest.hpp"
@@ -266,6 +267,33 @@ TEST_F(Values, AFailedCopyLeavesNoMarks) {
     variable* copy = vm.getcopy(head);
     EXPECT_NE(member(copy, "next"), cells[1]);
     EXPECT_EQ(member(member(copy, "next"), "v")->getint(), 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Values, AnInterruptStopsCopiesAndTextsOfLargeValuesLeavingNoMarks) {
+    variable* head = newobject();
+    std::vector<variable*> cells{head};
+    for (int depth = 0; depth < 50; ++depth) {
+        variable* next = newobject();
+        setmember(cells.back(), "next", next);
+        setmember(next, "back", head);  // met again: marked while the copy runs
+        cells.push_back(next);
+    }
+    variable* list = vm.newlist(std::vector<variable*>(1000, newint(7)));
+    variable* before = vm.getcopy(head);
+    caughtsignal.store(SIGINT);
+    EXPECT_EQ(raised([&] { vm.getcopy(head); }), machineerror("Interrupted."));
+    EXPECT_EQ(raised([&] { list->getstring(false); }), machineerror("Interrupted."));
+    clearinterrupt();
+    for (variable* value : cells) ASSERT_FALSE(value->alreadycopied);
+    variable* copy = vm.getcopy(head);
+    // The same copy as before the interrupt: the member met again is where it was.
+    EXPECT_EQ(member(member(copy, "next"), "back") == copy, member(member(before, "next"), "back") == before);
+    EXPECT_EQ(member(member(copy, "next"), "back") == head, member(member(before, "next"), "back") == head);
+    EXPECT_EQ(list->getstring(false).size(), 3 * 1000 - 2 + 2);
 }
 
 }  // namespace
