@@ -56,26 +56,6 @@ TEST(Interactive, EndOfInputInsideAnEntryEndsTheSessionWithoutRunningIt) {
     EXPECT_EQ(session.seen().find("never\n"), std::string::npos) << transcript(session);
 }
 
-TEST(Interactive, TheProgramReadsTheTerminalBetweenEntries) {
-    std::string home = scratchfolder("interactive-input");
-    terminal session({"-i"}, home, home);
-    ASSERT_TRUE(session.waitfor("> ")) << transcript(session);
-    session.type("also stdcon\n");
-    ASSERT_TRUE(session.waitfor("> ")) << transcript(session);
-    session.type("name = input(\"name? \")\n");
-    ASSERT_TRUE(session.waitfor("name? ")) << transcript(session);
-    session.type("bob\n");
-    ASSERT_TRUE(session.waitfor("> ")) << transcript(session);
-    session.type("name\n");
-    ASSERT_TRUE(session.waitfor("\"bob\"\n> ")) << transcript(session);
-    // The line the program read is the session's third.
-    session.type("nothere\n");
-    ASSERT_TRUE(session.waitfor("<stdin>:5: Local variable not found: nothere\n")) << transcript(session);
-    ASSERT_TRUE(session.waitfor("> ")) << transcript(session);
-    session.type("\x04");
-    EXPECT_EQ(session.exitstatus(), 1) << transcript(session);
-}
-
 TEST(Interactive, CtrlCStopsTheEntryThatRunsAndDropsTheLineBeingTyped) {
     std::string home = scratchfolder("interactive-interrupt");
     terminal session({"-i"}, home, home);
