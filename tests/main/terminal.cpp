@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -41,7 +42,7 @@ terminal::terminal(const std::vector<std::string>& arguments, const std::string&
     controller = ::posix_openpt(O_RDWR | O_NOCTTY);
     if (controller < 0 || ::grantpt(controller) != 0 || ::unlockpt(controller) != 0)
         throw std::runtime_error("no pseudo-terminal");
-    std::string device = ::ptsname(controller);
+    device = ::ptsname(controller);
     child = ::fork();
     if (child < 0) throw std::runtime_error("no process");
     if (child == 0) startinchild(arguments, folder, home, device.c_str());
@@ -90,6 +91,21 @@ bool terminal::waitfor(const std::string& text, std::chrono::seconds limit) {
         }
         if (!readsome(deadline)) return false;
     }
+}
+
+bool terminal::waitforprompt(const std::string& prompt, std::chrono::seconds limit) {
+    if (!waitfor(prompt, limit)) return false;
+    auto deadline = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < deadline) {
+        int side = ::open(device.c_str(), O_RDWR | O_NOCTTY);
+        termios modes{};
+        bool editing = side >= 0 && ::tcgetattr(side, &modes) == 0 && (modes.c_lflag & ICANON) == 0;
+        if (side >= 0) ::close(side);
+        if (editing) return true;
+        // Reading on meanwhile: the editor's change of modes waits for the terminal's output to drain.
+        readsome(std::chrono::steady_clock::now() + std::chrono::milliseconds(10));
+    }
+    return false;
 }
 
 int terminal::exitstatus(std::chrono::seconds limit) {

@@ -23,6 +23,10 @@ public:
     // Reads until `text` has been written since the end of the text the last wait found; false when
     // it has not come within `limit` (then `seen()` tells what did).
     bool waitfor(const std::string& text, std::chrono::seconds limit = std::chrono::seconds(60));
+    // waitfor(prompt), then until the line editor reads the terminal. It writes its prompt before it
+    // turns the terminal's own line editing off, and keys typed in between would be taken by the
+    // terminal (echoed twice, Ctrl-D turned into an end of input the editor never sees).
+    bool waitforprompt(const std::string& prompt, std::chrono::seconds limit = std::chrono::seconds(60));
     // Waits for vesk to end and returns its exit status (-1 when it did not end within `limit`).
     int exitstatus(std::chrono::seconds limit = std::chrono::seconds(60));
     // Everything read so far.
@@ -32,6 +36,7 @@ private:
     bool readsome(std::chrono::steady_clock::time_point deadline);
 
     int controller = -1;
+    std::string device;  // the terminal's other side, where vesk sets its modes
     pid_t child = -1;
     std::string output;
     std::size_t found = 0;
