@@ -2,6 +2,7 @@
 
 #include <absl/container/flat_hash_map.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -122,6 +123,12 @@ private:
     // Every value from the system allocator, so that the sanitizer sees each one; a registry finds the
     // old ones, the young list the others.
     std::vector<variable*> registry;
+    // Room for the young values too; grown by doubling, since an exact reserve at each collection
+    // would copy the whole registry every time.
+    void makeroominregistry() {
+        std::size_t needed = registry.size() + young.size();
+        if (needed > registry.capacity()) registry.reserve(std::max(needed, 2 * registry.capacity()));
+    }
 #else
     // Values are all of one size: they are cut from chunks, a freed one is kept on a list and reused
     // first, and the collector walks the chunks. A free cell's first byte (where a value keeps its
@@ -157,7 +164,7 @@ void heap::foreachvalue(visitor&& visit) {
 template <typename predicate>
 std::size_t heap::sweep(predicate&& dead) {
 #if defined(VESK_SANITIZE)
-    registry.reserve(registry.size() + young.size());  // room first: the sweep itself cannot fail
+    makeroominregistry();  // room first: the sweep itself cannot fail
     for (variable* value : young) registry.push_back(value);
     young.clear();
     std::size_t kept = 0;
@@ -186,7 +193,7 @@ std::size_t heap::sweep(predicate&& dead) {
 template <typename predicate>
 std::size_t heap::sweepyoung(predicate&& dead) {
 #if defined(VESK_SANITIZE)
-    registry.reserve(registry.size() + young.size());
+    makeroominregistry();
 #endif
     for (variable* value : young) {
         if (dead(value)) {

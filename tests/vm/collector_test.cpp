@@ -277,27 +277,17 @@ std::vector<fs::path> programsin(const fs::path& folder) {
     return programs;
 }
 
-// Every tested program, or with `shards` above 1 every shards-th of them from the `shard`-th on, so
-// that the slowest variant runs as several tests side by side.
-void expectsameoutputfortestedprograms(variant setup, std::size_t shard = 0, std::size_t shards = 1) {
+void expectsameoutputfortestedprograms(variant setup) {
     const fs::path root = VESK_SOURCE_DIR;
-    std::size_t index = 0;
-    auto check = [&](const fs::path& program, const fs::path& expectations) {
-        if (index++ % shards == shard) expectsameoutput(program, expectations, setup);
-    };
     for (const char* folder : {"tests/programs", "tests/guide"})
-        for (const fs::path& program : programsin(root / folder)) check(program, root / folder);
-    for (const fs::path& program : programsin(root / "examples")) check(program, root / "tests/examples");
+        for (const fs::path& program : programsin(root / folder)) expectsameoutput(program, root / folder, setup);
+    for (const fs::path& program : programsin(root / "examples"))
+        expectsameoutput(program, root / "tests/examples", setup);
 }
 
-// A collection before every instruction is slow under the sanitizer: four tests of a quarter each.
-class CollectingAtEveryCycle : public testing::TestWithParam<std::size_t> {};
-
-TEST_P(CollectingAtEveryCycle, TestedProgramsPrintTheSame) {
-    expectsameoutputfortestedprograms(variant::collecteverycycle, GetParam(), 4);
+TEST(CollectorPrograms, TestedProgramsPrintTheSameWhenCollectingAtEveryCycle) {
+    expectsameoutputfortestedprograms(variant::collecteverycycle);
 }
-
-INSTANTIATE_TEST_SUITE_P(CollectorPrograms, CollectingAtEveryCycle, testing::Range<std::size_t>(0, 4));
 
 // Fused runs stand for their instructions: the same programs without them print the same.
 TEST(CollectorPrograms, TestedProgramsPrintTheSameUnfused) { expectsameoutputfortestedprograms(variant::unfused); }
