@@ -88,6 +88,14 @@ std::optional<fusedrun> runat(const std::vector<instruction>& code, std::size_t 
         is(code[at + 4], STASH, operand::none))
         return fusedrun{fusedrun::shape::methodcall, 0, false, code[at].nameoperand(), code[at + 2].nameoperand(),
                         {}, 5, code[at + 4].end, 0, 0};
+    if (runs(4) && is(code[at], LOADLOCAL, operand::name) && is(code[at + 1], ENTERTOP, operand::none) &&
+        is(code[at + 2], LOADATTR, operand::name) && is(code[at + 3], LEAVE, operand::none))
+        return fusedrun{fusedrun::shape::memberread, 0, false, code[at].nameoperand(), code[at + 2].nameoperand(),
+                        {}, 4, code[at + 3].end, 0, 0};
+    if (runs(3) && is(code[at], LOADLOCAL, operand::name) && is(code[at + 1], RESTORESCOPE, operand::none) &&
+        is(code[at + 2], STASH, operand::none))
+        return fusedrun{fusedrun::shape::functionfetch, 0, false, code[at].nameoperand(), {}, {}, 3, code[at + 2].end,
+                        0, 0};
     bool constant = is(code[at], PUSHCONST, operand::integer) || is(code[at], PUSHCONST, operand::real) ||
                     is(code[at], PUSHCONST, operand::string);
     std::size_t unstash = constant ? at + 1 : at;

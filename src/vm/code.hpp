@@ -60,6 +60,10 @@ struct fusedrun {
         binary,
         // LOADLOCAL o, ENTERTOP, LOADATTR m, RESTORESCOPE, STASH: the start of a call of o.m(...)
         methodcall,
+        // LOADLOCAL o, ENTERTOP, LOADATTR m, LEAVE: a read of o.m
+        memberread,
+        // LOADLOCAL f, RESTORESCOPE, STASH: the start of a call of f(...)
+        functionfetch,
         // PUSHCONST number or string (or not), UNSTASH, CALL n: a call of the function the memory
         // stack holds
         call,
@@ -71,8 +75,8 @@ struct fusedrun {
     shape form;
     byte opcode = 0;          // binary: the operation
     bool savesscope;          // a SAVESCOPE comes first
-    vname name;               // assignment: x; binary: a; methodcall: o; store: x
-    vname member;             // methodcall: m; store: y
+    vname name;               // assignment: x; binary: a; methodcall, memberread: o; store: x; functionfetch: f
+    vname member;             // methodcall, memberread: m; store: y
     instruction right;        // binary: the instruction that pushes the right operand; call: the PUSHCONST
     std::size_t count;        // instructions in the run
     std::size_t end;          // offset after the run

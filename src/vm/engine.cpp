@@ -227,10 +227,7 @@ void machine::rununtil(std::size_t depth) {
             case LOADATTR: {
                 vname name = operand.name();
                 variable* object = currentobject();
-                variable* member = getvar(lookup::getattribute(*this, object, name));
-                gc.changed(*member);
-                member->self = object;
-                push(named(member, name));
+                pushmember(object, lookup::getattribute(*this, object, name), name);
                 break;
             }
             case STOREATTR: {

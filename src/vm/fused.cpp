@@ -111,16 +111,29 @@ bool assignment(machine& vm, const fusedrun& run, frame& top) {
     return true;
 }
 
+// The local LOADLOCAL would push as it is, without copying it: one that is no number, string or
+// pointer; null otherwise.
+variable* referenceoperand(machine& vm, vname name) {
+    variable* object = lookup::findlocalvar(vm, name);
+    return object != nullptr && !isvaluekind(object->identifier) ? object : nullptr;
+}
+
+// What LOADLOCAL and the instruction that pops it leave on such a local: its name, and no claim to
+// be held by the data stack alone.
+void fetchedandpopped(variable& object, vname name) {
+    object.name = name;
+    object.fresh = false;
+}
+
 // LOADLOCAL o, ENTERTOP, LOADATTR m, RESTORESCOPE, STASH, where o and its member m are held by reference
 // (no copies): o is entered with the saved scope, and m, bound to o, waits on the memory stack.
 bool methodcall(machine& vm, const fusedrun& run, frame& top) {
-    variable* object = lookup::findlocalvar(vm, run.name);
-    if (object == nullptr || isvaluekind(object->identifier) || (!run.savesscope && !vm.savlvar)) return false;
+    variable* object = referenceoperand(vm, run.name);
+    if (object == nullptr || (!run.savesscope && !vm.savlvar)) return false;
     variable* method = vm.findmember(*object, run.member);
     if (method == nullptr || isvaluekind(method->identifier)) return false;
     vm.gc.changed(*method);
-    object->name = run.name;
-    object->fresh = false;
+    fetchedandpopped(*object, run.name);
     if (run.savesscope) vm.savlvar = vm.databasestack.back();
     vm.callstack.push_back(object);
     vm.databasestack.push_back(*vm.savlvar);
@@ -128,6 +141,33 @@ bool methodcall(machine& vm, const fusedrun& run, frame& top) {
     method->name = run.member;
     method->fresh = false;
     vm.memory.push_back(method);
+    advance(vm, top, run);
+    return true;
+}
+
+// LOADLOCAL o, ENTERTOP, LOADATTR m, LEAVE, where o is held by reference and m exists and copies
+// alone: what LOADATTR pushes, without entering o.
+bool memberread(machine& vm, const fusedrun& run, frame& top) {
+    variable* object = referenceoperand(vm, run.name);
+    if (object == nullptr) return false;
+    variable* member = vm.findmember(*object, run.member);
+    if (member == nullptr || (isvaluekind(member->identifier) && !vm.copiesalone(*member))) return false;
+    if (run.savesscope) vm.savlvar = vm.databasestack.back();
+    fetchedandpopped(*object, run.name);
+    vm.pushmember(object, member, run.member);
+    advance(vm, top, run);
+    return true;
+}
+
+// LOADLOCAL f, RESTORESCOPE, STASH, where f is held by reference: f waits on the memory stack.
+bool functionfetch(machine& vm, const fusedrun& run, frame& top) {
+    if (!run.savesscope && !vm.savlvar) return false;
+    variable* function = referenceoperand(vm, run.name);
+    if (function == nullptr) return false;
+    if (run.savesscope) vm.savlvar = vm.databasestack.back();
+    fetchedandpopped(*function, run.name);
+    vm.databasestack.back() = *vm.savlvar;
+    vm.memory.push_back(function);
     advance(vm, top, run);
     return true;
 }
@@ -181,6 +221,8 @@ bool runfused(machine& vm, const fusedrun& run, frame& top) {
         case fusedrun::shape::assignment: return assignment(vm, run, top);
         case fusedrun::shape::binary: return binary(vm, run, top);
         case fusedrun::shape::methodcall: return methodcall(vm, run, top);
+        case fusedrun::shape::memberread: return memberread(vm, run, top);
+        case fusedrun::shape::functionfetch: return functionfetch(vm, run, top);
         case fusedrun::shape::call: return call(vm, run, top);
         case fusedrun::shape::leave: return leave(vm, run, top);
         default: return store(vm, run, top);

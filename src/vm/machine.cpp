@@ -138,6 +138,18 @@ void machine::pushfetched(variable* value, vname name) {
         push(fetched);
 }
 
+void machine::pushmember(variable* object, variable* member, vname name) {
+    variable* fetched = getvar(member);
+    gc.changed(*fetched);
+    fetched->self = object;
+    fetched->name = name;
+    // A copy is held by the data stack alone, as a fetched local's is.
+    if (fetched != member)
+        pushfresh(fetched);
+    else
+        push(fetched);
+}
+
 namespace {
 
 // Whether copying `value` certainly ends without "Nesting too deep.": then only the copy's identity

@@ -180,6 +180,8 @@ public:
     }
     // Pushes getvar(value) under `name`.
     void pushfetched(variable* value, vname name);
+    // LOADATTR's push: getvar(member) under `name`, bound to `object`, the object the member was read from.
+    void pushmember(variable* object, variable* member, vname name);
     // STORELOCAL: the top of the data stack becomes the local `name`.
     void storelocal(vname name);
     scope& currentscope();
