@@ -21,6 +21,16 @@ const codeblock* codecache::cut(const codeblock& enclosing, std::size_t offset, 
     return body;
 }
 
+variable* codecache::blockfunction(const codeblock* body) {
+    std::unique_ptr<variable>& function = body != nullptr ? body->asblock : emptyblock;
+    if (!function) {
+        function = std::make_unique<variable>();
+        function->identifier = vtype::custom_func;
+        function->setfunccode(body);
+    }
+    return function.get();
+}
+
 const instruction& codecache::find(const codeblock& body, std::size_t offset, std::size_t& hint) {
     auto& decoded = body.decoded;
     if (decoded.empty() && offset == 0) decodeinsequence(body);
@@ -64,6 +74,12 @@ bool isbinary(byte opcode) {
 bool is(const instruction& in, byte opcode, instruction::operand kind) { return in.opcode == opcode && in.kind == kind; }
 
 using operand = instruction::operand;
+
+// LOADLOCAL x, LOADGLOBAL x or PUSHCONST number or string.
+bool ispush(const instruction& in) {
+    return is(in, LOADLOCAL, operand::name) || is(in, LOADGLOBAL, operand::name) || is(in, PUSHCONST, operand::integer) ||
+           is(in, PUSHCONST, operand::real) || is(in, PUSHCONST, operand::string);
+}
 
 // The run that begins at code[at], if any.
 std::optional<fusedrun> runat(const std::vector<instruction>& code, std::size_t at, vname set) {
@@ -125,6 +141,8 @@ void codecache::fuse(const codeblock& body) {
             run->savesscope = true;
             ++run->count;
         }
+        if (!run && is(code[at], SAVESCOPE, operand::none) && at + 1 < code.size() && ispush(code[at + 1]))
+            run = fusedrun{fusedrun::shape::load, 0, true, {}, {}, code[at + 1], 2, code[at + 1].end, 0, 0};
         if (!run) continue;
         body.fusions.push_back(*run);
         body.decoded[at].fused = static_cast<std::uint32_t>(body.fusions.size());

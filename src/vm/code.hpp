@@ -17,6 +17,7 @@
 #include "common/sourcemap.hpp"
 #include "vm/names.hpp"
 #include "vm/text.hpp"
+#include "vm/value.hpp"
 
 namespace V4VM {
 
@@ -71,13 +72,16 @@ struct fusedrun {
         leave,
         // LOADLOCAL x, STORELOCAL y
         store,
+        // SAVESCOPE, then LOADLOCAL x, LOADGLOBAL x or PUSHCONST number or string (the instruction in
+        // `right`), when no longer run begins there
+        load,
     };
     shape form;
     byte opcode = 0;          // binary: the operation
     bool savesscope;          // a SAVESCOPE comes first
     vname name;               // assignment: x; binary: a; methodcall, memberread: o; store: x; functionfetch: f
     vname member;             // methodcall, memberread: m; store: y
-    instruction right;        // binary: the instruction that pushes the right operand; call: the PUSHCONST
+    instruction right;        // binary: the instruction that pushes the right operand; call: the PUSHCONST; load: the push
     std::size_t count;        // instructions in the run
     std::size_t end;          // offset after the run
     std::int32_t arguments;   // call: the count of CALL
@@ -112,6 +116,7 @@ private:
     mutable std::size_t insequence = 0;
     mutable absl::flat_hash_map<std::size_t, std::size_t> later;
     mutable std::vector<fusedrun> fusions;
+    mutable std::unique_ptr<variable> asblock;  // see codecache::blockfunction
 };
 
 // Owns every body of every program loaded and every constant read ahead.
@@ -134,6 +139,12 @@ public:
     }
     const fusedrun& fusion(const codeblock& body, const instruction& head) const { return body.fusions[head.fused - 1]; }
 
+    // The function value IF, WHILE and FOR run `body` as (null: the empty body), one for every run.
+    // The call trace and the loop waiting for a pass hold it, and nothing else can: no program reads it,
+    // and the block calls write only its receiver and fresh flag, which they reset. So it lives outside
+    // the heap, with no serial: the values made after it are ordered among themselves as before.
+    variable* blockfunction(const codeblock* body);
+
 private:
     const instruction& find(const codeblock& body, std::size_t offset, std::size_t& hint);
     instruction decode(const codeblock& body, std::size_t offset);
@@ -150,6 +161,7 @@ private:
     std::deque<codeblock> blocks;
     absl::flat_hash_map<cutkey, const codeblock*> cuts;
     std::deque<text> strings;
+    std::unique_ptr<variable> emptyblock;
 };
 
 }  // namespace V4VM

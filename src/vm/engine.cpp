@@ -39,28 +39,14 @@ public:
         if (in.kind == instruction::operand::count) return in.integer;
         return reader().getcount();
     }
+    // The body of IF, WHILE or FOR as a function value.
+    variable* block() {
+        if (in.kind == instruction::operand::block) return vm.code.blockfunction(in.block);
+        return constant();
+    }
     variable* constant() {
-        switch (in.kind) {
-            case instruction::operand::integer:
-                return vm.newint(in.integer);
-            case instruction::operand::real:
-                return vm.newfloat(in.real);
-            case instruction::operand::string:
-                return vm.newstring(*in.string);
-            case instruction::operand::block: {
-                variable* function = vm.values.make();
-                function->identifier = vtype::custom_func;
-                function->setfunccode(in.block);
-                return function;
-            }
-            case instruction::operand::klass: {
-                variable* klass = vm.values.make();
-                klass->identifier = vtype::custom_class;
-                return klass;
-            }
-            default:
-                return reader().getconstant();
-        }
+        if (variable* made = readaheadconstant(vm, in)) return made;
+        return reader().getconstant();
     }
 
 private:
@@ -72,35 +58,52 @@ private:
     frame& top;
 };
 
+// Keeps the operand on top of the data stack, about to be popped, as the cell for the result when it
+// is spare (see machine::isspare) and none is kept yet.
+[[gnu::always_inline]] inline void notespare(machine& vm, variable*& spare) {
+    if (spare == nullptr && !vm.datastack.empty() && machine::isspare(*vm.datastack.back())) spare = vm.datastack.back();
+}
+
 void arithmetic(machine& vm, byte opcode) {
+    variable* spare = nullptr;
+    notespare(vm, spare);
     variable* left = vm.poprawtop();
+    notespare(vm, spare);
     variable* right = vm.poprawtop();
-    variable* result = vm.values.make();
     if (opcode == ADD && left->identifier == vtype::builtin_string && right->identifier == vtype::builtin_string) {
+        variable* result = vm.values.make();
         result->identifier = vtype::builtin_string;
         result->stringval = left->stringval.append(right->stringval.view());
         vm.values.notebytes(result->stringval.size());
         vm.attachmethods(*result, methodkind::string);
-    } else if (left->identifier == vtype::builtin_float || right->identifier == vtype::builtin_float) {
-        result->identifier = vtype::builtin_float;
-        float a = left->getfloat();
-        float b = right->getfloat();
-        result->floatval = doarithmetic(a, b, opcode);
-    } else {
-        result->identifier = vtype::builtin_int;
-        std::int32_t a = left->getint();
-        std::int32_t b = right->getint();
-        result->intval = intresult(a, b, opcode);
+        return vm.pushfresh(result);
     }
-    vm.pushfresh(result);
+    // The operands are read before the result is made, perhaps in one of their cells.
+    if (left->identifier == vtype::builtin_float || right->identifier == vtype::builtin_float)
+        return vm.pushfresh(vm.newfloat(doarithmetic(left->getfloat(), right->getfloat(), opcode), spare));
+    std::int32_t a = left->getint();
+    std::int32_t b = right->getint();
+    vm.pushfresh(vm.newint(intresult(a, b, opcode), spare));
 }
 
 void comparison(machine& vm, byte opcode) {
+    variable* spare = nullptr;
+    notespare(vm, spare);
     variable* left = vm.popforreading();
+    notespare(vm, spare);
     variable* right = vm.popforreading();
     float a = left->getfloat();
     float b = right->getfloat();
-    vm.pushfresh(vm.newint(docomparison(a, b, opcode) ? 1 : 0));
+    vm.pushfresh(vm.newint(docomparison(a, b, opcode) ? 1 : 0, spare));
+}
+
+void equality(machine& vm) {
+    variable* spare = nullptr;
+    notespare(vm, spare);
+    variable* left = vm.popforreading();
+    notespare(vm, spare);
+    variable* right = vm.popforreading();
+    vm.pushfresh(vm.newint(*right == *left ? 1 : 0, spare));
 }
 
 // AND, OR, XOR and NOR reuse their left operand for the result.
@@ -196,6 +199,12 @@ void machine::rununtil(std::size_t depth) {
         }
         ++top.hint;
         top.next = in.end;
+        // The commonest instruction, ahead of the dispatch.
+        if (in.opcode == SAVESCOPE) {
+            savlvar = currentscope();
+            if (goeson(top)) continue;
+            return;
+        }
         operands operand(*this, in, top);
         // Nothing may touch `top` once a body has been pushed: the code stack may have moved.
         byte opcode = in.opcode;
@@ -258,12 +267,9 @@ void machine::rununtil(std::size_t depth) {
             case RETURN:
                 exitoutoffunc(*this);
                 break;
-            case EQUAL: {
-                variable* left = popforreading();
-                variable* right = popforreading();
-                pushfresh(newint(*right == *left ? 1 : 0));
+            case EQUAL:
+                equality(*this);
                 break;
-            }
             case NOT: {
                 variable* value = gettopvar();
                 value->intval = value->getint() == 0 ? 1 : 0;
@@ -277,9 +283,13 @@ void machine::rununtil(std::size_t depth) {
             case NOR:
                 logic(*this, opcode);
                 break;
-            case STASH:
-                memory.push_back(gettopvar());
+            case STASH: {
+                variable* value = gettopvar();
+                // A copy, or the top handed over, is held by the memory stack alone, which UNSTASH hands on.
+                value->fresh = isvaluekind(value->identifier);
+                memory.push_back(value);
                 break;
+            }
             case UNSTASH:
                 if (memory.empty()) error("Nothing to unstash.");
                 push(memory.back());
@@ -307,20 +317,16 @@ void machine::rununtil(std::size_t depth) {
                 pushfresh(getpointer(gettopvar()));
                 break;
             case IF:
-                runif(*this, operand.constant());
+                runif(*this, operand.block());
                 break;
             case POP:
                 poprawtop();
                 break;
             case WHILE:
-                runwhile(*this, operand.constant());
+                runwhile(*this, operand.block());
                 break;
             case FOR:
-                runfor(*this, operand.constant());
-                break;
-            case SAVESCOPE:
-                savlvar = currentscope();
-                if (goeson(top)) continue;
+                runfor(*this, operand.block());
                 break;
             case RESTORESCOPE:
                 if (!savlvar) error("No saved scope to restore.");

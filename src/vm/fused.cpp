@@ -10,6 +10,7 @@
 #include "vm/calls.hpp"
 #include "vm/lookup.hpp"
 #include "vm/machine.hpp"
+#include "vm/operands.hpp"
 
 namespace V4VM {
 
@@ -175,13 +176,7 @@ bool functionfetch(machine& vm, const fusedrun& run, frame& top) {
 // [PUSHCONST c,] UNSTASH, CALL n.
 bool call(machine& vm, const fusedrun& run, frame& top) {
     if (vm.memory.empty()) return false;
-    variable* constant = nullptr;
-    switch (run.right.kind) {
-        case instruction::operand::integer: constant = vm.newint(run.right.integer); break;
-        case instruction::operand::real: constant = vm.newfloat(run.right.real); break;
-        case instruction::operand::string: constant = vm.newstring(*run.right.string); break;
-        default: break;
-    }
+    variable* constant = readaheadconstant(vm, run.right);
     if (run.savesscope) vm.savlvar = vm.databasestack.back();
     if (constant != nullptr) vm.pushfresh(constant);
     vm.push(vm.memory.back());
@@ -212,6 +207,30 @@ bool store(machine& vm, const fusedrun& run, frame& top) {
     return true;
 }
 
+// SAVESCOPE, then LOADLOCAL x, LOADGLOBAL x or PUSHCONST c, where x exists. The push itself runs once
+// the body has moved past it, as the instruction alone would: a copy that fails (too deep) leaves the
+// machine as the instruction's failure does.
+bool load(machine& vm, const fusedrun& run, frame& top) {
+    const instruction& in = run.right;
+    vname name = in.nameoperand();
+    variable* value = nullptr;
+    if (in.opcode == LOADLOCAL) {
+        value = lookup::findlocalvar(vm, name);
+    } else if (in.opcode == LOADGLOBAL) {
+        auto found = vm.globalvars.find(name.key());
+        if (found != vm.globalvars.end()) value = found->second;
+    }
+    if (value == nullptr && in.opcode != PUSHCONST) return false;
+    vm.savlvar = vm.databasestack.back();
+    top.current = in.start;
+    advance(vm, top, run);
+    if (value == nullptr)
+        vm.pushfresh(readaheadconstant(vm, in));
+    else
+        vm.pushfetched(value, name);
+    return true;
+}
+
 }  // namespace
 
 bool runfused(machine& vm, const fusedrun& run, frame& top) {
@@ -225,6 +244,7 @@ bool runfused(machine& vm, const fusedrun& run, frame& top) {
         case fusedrun::shape::functionfetch: return functionfetch(vm, run, top);
         case fusedrun::shape::call: return call(vm, run, top);
         case fusedrun::shape::leave: return leave(vm, run, top);
+        case fusedrun::shape::load: return load(vm, run, top);
         default: return store(vm, run, top);
     }
 }

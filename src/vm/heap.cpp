@@ -56,10 +56,4 @@ void heap::restartpacing() {
     checkpacing();
 }
 
-std::uint64_t heap::reserve(std::uint64_t count) {
-    std::uint64_t first = lastserial + 1;
-    lastserial += count;
-    return first;
-}
-
 }  // namespace V4VM

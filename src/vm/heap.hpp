@@ -40,7 +40,11 @@ public:
     // A built-in method made on first use, with the serial its owner's note reserved for it.
     variable* makelazymethod(std::uint64_t serial);
     // Reserves `count` serials and returns the first; values made later in the same order get them.
-    std::uint64_t reserve(std::uint64_t count);
+    std::uint64_t reserve(std::uint64_t count) {
+        std::uint64_t first = lastserial + 1;
+        lastserial += count;
+        return first;
+    }
 
     // Counts payload bytes (texts, list and dictionary entries) toward the collector's pacing.
     void notebytes(std::size_t count) {

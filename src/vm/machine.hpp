@@ -144,6 +144,28 @@ public:
         if (value.more == nullptr && value.attributes.empty()) return true;
         return copiesalonewithmembers(value);
     }
+    // Whether `value`, popped from the stack that alone held it, is a number that holds nothing else:
+    // the result of an operation on it may then be made in its cell (see remake).
+    static bool isspare(const variable& value) {
+        return value.fresh && (value.identifier == vtype::builtin_int || value.identifier == vtype::builtin_float) &&
+               !value.old && !value.ismodule && !value.alreadycopied && value.self == nullptr &&
+               value.reference == 0 && value.holdsonlyfields();
+    }
+    // A number made in the cell of `spare` when there is one (see isspare), or a new one: nothing held
+    // the cell, so nothing can tell it from a new value, and the machine makes one value fewer. Of the
+    // fields a new value starts with, a spare one differs only in those set here.
+    variable* newint(std::int32_t value, variable* spare) {
+        if (spare == nullptr) return newint(value);
+        remake(*spare, vtype::builtin_int);
+        spare->intval = value;
+        return spare;
+    }
+    variable* newfloat(float value, variable* spare) {
+        if (spare == nullptr) return newfloat(value);
+        remake(*spare, vtype::builtin_float);
+        spare->floatval = value;
+        return spare;
+    }
     variable* getpointer(variable* value);
     // `target` = `source` with every field but identity (the ASSIGN instruction, a pointer's set).
     void assign(variable& target, const variable& source);
@@ -201,6 +223,13 @@ private:
     bool goeson(const frame& top) const { return top.next < top.body->size() && !values.collectiondue(); }
     void finished(runoutcome& outcome) const;
     bool copiesalonewithmembers(const variable& value);
+    void remake(variable& spare, vtype type) {
+        spare.identifier = type;
+        spare.name = vname();
+        spare.intval = 0;
+        spare.floatval = 0;
+        spare.serial = values.reserve(1);
+    }
 
     std::vector<vname> argnames;
     vname moreargname(std::size_t index);

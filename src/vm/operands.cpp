@@ -185,6 +185,30 @@ std::int32_t operandreader::getcount() {
     return piece.integer;
 }
 
+variable* readaheadconstant(machine& vm, const instruction& in) {
+    switch (in.kind) {
+        case instruction::operand::integer:
+            return vm.newint(in.integer);
+        case instruction::operand::real:
+            return vm.newfloat(in.real);
+        case instruction::operand::string:
+            return vm.newstring(*in.string);
+        case instruction::operand::block: {
+            variable* function = vm.values.make();
+            function->identifier = vtype::custom_func;
+            function->setfunccode(in.block);
+            return function;
+        }
+        case instruction::operand::klass: {
+            variable* klass = vm.values.make();
+            klass->identifier = vtype::custom_class;
+            return klass;
+        }
+        default:
+            return nullptr;
+    }
+}
+
 variable* operandreader::getconstant() {
     operandpiece piece = firstpiece();
     switch (piece.tag) {

@@ -38,4 +38,8 @@ private:
     std::size_t& next;
 };
 
+// The value PUSHCONST (or a block instruction) makes of an operand read ahead (see code.hpp): a fresh
+// number, string, function or class; null for an operand read as the instruction runs.
+variable* readaheadconstant(machine& vm, const instruction& in);
+
 }  // namespace V4VM

@@ -86,8 +86,9 @@ public:
     bool ismodule : 1 = false;
     bool alreadycopied : 1 = false;
     bool lazymethod : 1 = false;  // a built-in method made when first used: the heap's table knows it
-    // Held by one entry of the data stack and nothing else, so that fetching it may hand it over
-    // instead of a copy (see machine::gettopvar); never copied.
+    // Held by one entry of the data stack (or of the memory stack, which hands it back) and nothing
+    // else, so that fetching it may hand it over instead of a copy (see machine::gettopvar), and an
+    // operation may make its result in its cell (machine::isspare); never copied.
     bool fresh : 1 = false;
     // Which of the three exclusive payloads the value holds (see below).
     std::uint8_t reference : 2 = 0;
