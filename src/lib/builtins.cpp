@@ -24,7 +24,7 @@ void pushconverted(machine& vm, const nativeargs& args, const std::string& type)
 
 // A member's name given as a value: a string's own text is read in place, with no copy made.
 vname membername(machine& vm, const variable& given) {
-    if (given.identifier == vtype::builtin_string) return name(vm, given.stringval.view());
+    if (given.identifier == vtype::builtin_string) return name(vm, given.stringval);
     return name(vm, given.getstring(false));
 }
 

@@ -2,8 +2,13 @@
 
 #include <absl/container/node_hash_set.h>
 
+#include <array>
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "vm/text.hpp"
 
 namespace V4VM {
 
@@ -33,8 +38,24 @@ struct bytext {
 class nametable {
 public:
     vname intern(std::string_view text);
+    // The name of a string value's bytes. A program names members by string constants, each use a copy
+    // that shares the constant's buffer: a small table by buffer answers those without hashing the
+    // bytes. It keeps each buffer it holds alive, so that no other text can come to stand at its address.
+    vname intern(const text& bytes) {
+        if (bytes.empty()) return intern(std::string_view());
+        recentname& recent = recentnames[reinterpret_cast<std::uintptr_t>(bytes.bufferaddress()) / 32 % recentcount];
+        if (!recent.bytes.sharesbytes(bytes)) recent = {bytes, intern(bytes.view())};
+        return recent.name;
+    }
 
 private:
+    struct recentname {
+        text bytes;
+        vname name;
+    };
+    static constexpr std::size_t recentcount = 64;
+    std::array<recentname, recentcount> recentnames{};
+
     // Node-based, so that an interned text never moves; looked up by a view, with no text made.
     absl::node_hash_set<std::string> texts;
 };

@@ -65,6 +65,8 @@ variable* duplicate(machine& vm, variable* target) {
 
 vname name(machine& vm, std::string_view text) { return vm.name(text); }
 
+vname name(machine& vm, const text& bytes) { return vm.names.intern(bytes); }
+
 variable* fetch(machine& vm, variable* value) { return vm.getvar(value); }
 
 variable* getattribute(machine& vm, variable* target, vname name) { return lookup::getattribute(vm, target, name); }

@@ -49,6 +49,7 @@ variable* getnativefunc(machine& vm, mfuncptr function);
 // A new value equal to `target` (every field but identity).
 variable* duplicate(machine& vm, variable* target);
 vname name(machine& vm, std::string_view text);
+vname name(machine& vm, const text& bytes);
 
 // The value to use when `value` is fetched: a copy for the value kinds, the value itself otherwise.
 variable* fetch(machine& vm, variable* value);

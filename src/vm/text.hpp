@@ -48,6 +48,10 @@ public:
     std::string str() const { return std::string(view()); }
     std::size_t size() const { return length; }
     bool empty() const { return length == 0; }
+    // Whether the two are the same bytes of one buffer: then, since a buffer never changes below the
+    // length of a text that uses it, they hold the same bytes for as long as either lives.
+    bool sharesbytes(const text& other) const { return buffer == other.buffer && length == other.length; }
+    const void* bufferaddress() const { return buffer; }
 
     // This text followed by `more`.
     text append(std::string_view more) const;
