@@ -4,6 +4,8 @@
 #include <optional>
 #include <variant>
 
+#include "vm/operations.hpp"
+
 namespace V4VM {
 
 const codeblock* codecache::load(const std::vector<byte>& bytes, const sourcemap* positions) {
@@ -81,6 +83,29 @@ bool ispush(const instruction& in) {
            is(in, PUSHCONST, operand::real) || is(in, PUSHCONST, operand::string);
 }
 
+// LOADLOCAL o, ENTERTOP, ENTERATTR b..., LOADATTR m, then RESTORESCOPE, STASH or a LEAVE for each object
+// entered.
+std::optional<fusedrun> memberpath(const std::vector<instruction>& code, std::size_t at) {
+    std::size_t end = at + 2;
+    if (end >= code.size() || !is(code[at], LOADLOCAL, operand::name) || !is(code[at + 1], ENTERTOP, operand::none))
+        return std::nullopt;
+    std::vector<vname> path;
+    for (; end < code.size() && is(code[end], ENTERATTR, operand::name); ++end) path.push_back(code[end].nameoperand());
+    if (end >= code.size() || !is(code[end], LOADATTR, operand::name)) return std::nullopt;
+    vname object = code[at].nameoperand();
+    vname member = code[end].nameoperand();
+    ++end;
+    if (end + 2 <= code.size() && is(code[end], RESTORESCOPE, operand::none) && is(code[end + 1], STASH, operand::none))
+        return fusedrun{fusedrun::shape::methodcall, 0, false, object, member, {}, end + 2 - at, code[end + 1].end,
+                        0, 0, std::move(path)};
+    std::size_t leaves = path.size() + 1;
+    if (end + leaves > code.size()) return std::nullopt;
+    for (std::size_t left = 0; left < leaves; ++left)
+        if (!is(code[end + left], LEAVE, operand::none)) return std::nullopt;
+    return fusedrun{fusedrun::shape::memberread, 0, false, object, member, {}, end + leaves - at,
+                    code[end + leaves - 1].end, 0, 0, std::move(path)};
+}
+
 // The run that begins at code[at], if any.
 std::optional<fusedrun> runat(const std::vector<instruction>& code, std::size_t at, vname set) {
     auto runs = [&](std::size_t count) { return at + count <= code.size(); };
@@ -99,15 +124,7 @@ std::optional<fusedrun> runat(const std::vector<instruction>& code, std::size_t 
         is(code[at + 4], UNSTASH, operand::none) && isbinary(code[at + 5].opcode))
         return fusedrun{fusedrun::shape::binary, code[at + 5].opcode, false, code[at].nameoperand(), {}, code[at + 3], 6,
                         code[at + 5].end, 0, 0};
-    if (runs(5) && is(code[at], LOADLOCAL, operand::name) && is(code[at + 1], ENTERTOP, operand::none) &&
-        is(code[at + 2], LOADATTR, operand::name) && is(code[at + 3], RESTORESCOPE, operand::none) &&
-        is(code[at + 4], STASH, operand::none))
-        return fusedrun{fusedrun::shape::methodcall, 0, false, code[at].nameoperand(), code[at + 2].nameoperand(),
-                        {}, 5, code[at + 4].end, 0, 0};
-    if (runs(4) && is(code[at], LOADLOCAL, operand::name) && is(code[at + 1], ENTERTOP, operand::none) &&
-        is(code[at + 2], LOADATTR, operand::name) && is(code[at + 3], LEAVE, operand::none))
-        return fusedrun{fusedrun::shape::memberread, 0, false, code[at].nameoperand(), code[at + 2].nameoperand(),
-                        {}, 4, code[at + 3].end, 0, 0};
+    if (std::optional<fusedrun> read = memberpath(code, at)) return read;
     if (runs(3) && is(code[at], LOADLOCAL, operand::name) && is(code[at + 1], RESTORESCOPE, operand::none) &&
         is(code[at + 2], STASH, operand::none))
         return fusedrun{fusedrun::shape::functionfetch, 0, false, code[at].nameoperand(), {}, {}, 3, code[at + 2].end,
@@ -121,6 +138,9 @@ std::optional<fusedrun> runat(const std::vector<instruction>& code, std::size_t 
         return fusedrun{fusedrun::shape::call, 0, false, {}, {}, constant ? code[at] : instruction(),
                         unstash + 2 - at, call.end, call.integer, call.start};
     }
+    if (runs(2) && is(code[at], UNSTASH, operand::none) && isoperation(code[at + 1].opcode))
+        return fusedrun{fusedrun::shape::unstash, code[at + 1].opcode, false, {}, {}, {}, 2, code[at + 1].end, 0,
+                        code[at + 1].start};
     if (runs(2) && is(code[at], SAVESCOPE, operand::none) && is(code[at + 1], LEAVE, operand::none))
         return fusedrun{fusedrun::shape::leave, 0, true, {}, {}, {}, 2, code[at + 1].end, 0, 0};
     if (runs(2) && is(code[at], LOADLOCAL, operand::name) && is(code[at + 1], STORELOCAL, operand::name))

@@ -59,9 +59,11 @@ struct fusedrun {
         // LOADLOCAL a, STASH, SAVESCOPE, LOADLOCAL b or PUSHCONST number, UNSTASH, then an arithmetic
         // or comparison instruction
         binary,
-        // LOADLOCAL o, ENTERTOP, LOADATTR m, RESTORESCOPE, STASH: the start of a call of o.m(...)
+        // LOADLOCAL o, ENTERTOP, ENTERATTR b... (the path), LOADATTR m, RESTORESCOPE, STASH: the start
+        // of a call of o.b....m(...)
         methodcall,
-        // LOADLOCAL o, ENTERTOP, LOADATTR m, LEAVE: a read of o.m
+        // LOADLOCAL o, ENTERTOP, ENTERATTR b... (the path), LOADATTR m, a LEAVE for each object entered:
+        // a read of o.b....m
         memberread,
         // LOADLOCAL f, RESTORESCOPE, STASH: the start of a call of f(...)
         functionfetch,
@@ -70,6 +72,9 @@ struct fusedrun {
         call,
         // SAVESCOPE, LEAVE: the end of a call of o.m(...)
         leave,
+        // UNSTASH, then an arithmetic, comparison or logic instruction: an operation whose left operand
+        // waited on the memory stack
+        unstash,
         // LOADLOCAL x, STORELOCAL y
         store,
         // SAVESCOPE, then LOADLOCAL x, LOADGLOBAL x or PUSHCONST number or string (the instruction in
@@ -77,7 +82,7 @@ struct fusedrun {
         load,
     };
     shape form;
-    byte opcode = 0;          // binary: the operation
+    byte opcode = 0;          // binary, unstash: the operation
     bool savesscope;          // a SAVESCOPE comes first
     vname name;               // assignment: x; binary: a; methodcall, memberread: o; store: x; functionfetch: f
     vname member;             // methodcall, memberread: m; store: y
@@ -85,7 +90,8 @@ struct fusedrun {
     std::size_t count;        // instructions in the run
     std::size_t end;          // offset after the run
     std::int32_t arguments;   // call: the count of CALL
-    std::size_t callstart;    // call: the offset of CALL
+    std::size_t laststart;    // call, unstash: the offset of the last instruction (CALL, the operation)
+    std::vector<vname> path{};  // methodcall, memberread: b...
 };
 
 // The bytes of one code body: the program or a CODE operand cut out of it, kept as a range of the

@@ -1,11 +1,11 @@
 // The interpreter loop: one instruction per cycle from the body on top of the code stack.
-#include "vm/arithmetic.hpp"
 #include "vm/calls.hpp"
 #include "vm/diagnostics.hpp"
 #include "vm/fused.hpp"
 #include "vm/lookup.hpp"
 #include "vm/machine.hpp"
 #include "vm/operands.hpp"
+#include "vm/operations.hpp"
 
 namespace V4VM {
 
@@ -17,14 +17,6 @@ variable* named(variable* value, vname name) {
 }
 
 bool inrange(byte low, byte high, byte value) { return low <= value && value < high; }
-
-// Integer arithmetic, its faults raised as machine errors.
-std::int32_t intresult(std::int32_t left, std::int32_t right, byte opcode) {
-    intoutcome result = intarithmetic(left, right, opcode);
-    if (result.fault == intfault::divisionbyzero) error("Division by zero.");
-    if (result.fault == intfault::overflow) error("Integer overflow.");
-    return result.value;
-}
 
 // The operand of the instruction that runs now: read ahead, or read from the body as it stands.
 class operands {
@@ -57,71 +49,6 @@ private:
     const instruction& in;
     frame& top;
 };
-
-// Keeps the operand on top of the data stack, about to be popped, as the cell for the result when it
-// is spare (see machine::isspare) and none is kept yet.
-[[gnu::always_inline]] inline void notespare(machine& vm, variable*& spare) {
-    if (spare == nullptr && !vm.datastack.empty() && machine::isspare(*vm.datastack.back())) spare = vm.datastack.back();
-}
-
-void arithmetic(machine& vm, byte opcode) {
-    variable* spare = nullptr;
-    notespare(vm, spare);
-    variable* left = vm.poprawtop();
-    notespare(vm, spare);
-    variable* right = vm.poprawtop();
-    if (opcode == ADD && left->identifier == vtype::builtin_string && right->identifier == vtype::builtin_string) {
-        variable* result = vm.values.make();
-        result->identifier = vtype::builtin_string;
-        result->stringval = left->stringval.append(right->stringval.view());
-        vm.values.notebytes(result->stringval.size());
-        vm.attachmethods(*result, methodkind::string);
-        return vm.pushfresh(result);
-    }
-    // The operands are read before the result is made, perhaps in one of their cells.
-    if (left->identifier == vtype::builtin_float || right->identifier == vtype::builtin_float)
-        return vm.pushfresh(vm.newfloat(doarithmetic(left->getfloat(), right->getfloat(), opcode), spare));
-    std::int32_t a = left->getint();
-    std::int32_t b = right->getint();
-    vm.pushfresh(vm.newint(intresult(a, b, opcode), spare));
-}
-
-void comparison(machine& vm, byte opcode) {
-    variable* spare = nullptr;
-    notespare(vm, spare);
-    variable* left = vm.popforreading();
-    notespare(vm, spare);
-    variable* right = vm.popforreading();
-    float a = left->getfloat();
-    float b = right->getfloat();
-    vm.pushfresh(vm.newint(docomparison(a, b, opcode) ? 1 : 0, spare));
-}
-
-void equality(machine& vm) {
-    variable* spare = nullptr;
-    notespare(vm, spare);
-    variable* left = vm.popforreading();
-    notespare(vm, spare);
-    variable* right = vm.popforreading();
-    vm.pushfresh(vm.newint(*right == *left ? 1 : 0, spare));
-}
-
-// AND, OR, XOR and NOR reuse their left operand for the result.
-void logic(machine& vm, byte opcode) {
-    variable* left = vm.gettopvar();
-    variable* right = vm.popforreading();
-    std::int32_t a = left->getint();
-    std::int32_t result = 0;
-    switch (opcode) {
-        case AND: result = a != 0 && right->getint() != 0; break;
-        case OR: result = a != 0 || right->getint() != 0; break;
-        case XOR: result = a ^ right->getint(); break;
-        default: result = !(a != 0 || right->getint() != 0); break;
-    }
-    left->intval = result;
-    left->identifier = vtype::builtin_int;
-    vm.push(left);
-}
 
 // The top of the data stack, left there.
 variable* stacktop(machine& vm) {

@@ -11,6 +11,7 @@
 #include "vm/lookup.hpp"
 #include "vm/machine.hpp"
 #include "vm/operands.hpp"
+#include "vm/operations.hpp"
 
 namespace V4VM {
 
@@ -126,19 +127,34 @@ void fetchedandpopped(variable& object, vname name) {
     object.fresh = false;
 }
 
-// LOADLOCAL o, ENTERTOP, LOADATTR m, RESTORESCOPE, STASH, where o and its member m are held by reference
-// (no copies): o is entered with the saved scope, and m, bound to o, waits on the memory stack.
+// The object ENTERATTR b... would leave entered after `object`: each b a member of the one before,
+// entered as it is; null when one is missing.
+variable* pathend(machine& vm, variable* object, const std::vector<vname>& path) {
+    for (vname name : path)
+        if (object != nullptr) object = vm.findmember(*object, name);
+    return object;
+}
+
+// LOADLOCAL o, ENTERTOP, ENTERATTR b..., LOADATTR m, RESTORESCOPE, STASH, where o and m are held by
+// reference (no copies) and each b exists: o and each b are entered, the last with the saved scope, and
+// m, bound to the last object entered, waits on the memory stack.
 bool methodcall(machine& vm, const fusedrun& run, frame& top) {
     variable* object = referenceoperand(vm, run.name);
     if (object == nullptr || (!run.savesscope && !vm.savlvar)) return false;
-    variable* method = vm.findmember(*object, run.member);
+    variable* owner = pathend(vm, object, run.path);
+    if (owner == nullptr) return false;
+    variable* method = vm.findmember(*owner, run.member);
     if (method == nullptr || isvaluekind(method->identifier)) return false;
     vm.gc.changed(*method);
     fetchedandpopped(*object, run.name);
     if (run.savesscope) vm.savlvar = vm.databasestack.back();
     vm.callstack.push_back(object);
+    for (vname name : run.path) {
+        vm.databasestack.emplace_back();
+        vm.callstack.push_back(vm.findmember(*vm.callstack.back(), name));
+    }
     vm.databasestack.push_back(*vm.savlvar);
-    method->self = object;
+    method->self = owner;
     method->name = run.member;
     method->fresh = false;
     vm.memory.push_back(method);
@@ -146,16 +162,18 @@ bool methodcall(machine& vm, const fusedrun& run, frame& top) {
     return true;
 }
 
-// LOADLOCAL o, ENTERTOP, LOADATTR m, LEAVE, where o is held by reference and m exists and copies
-// alone: what LOADATTR pushes, without entering o.
+// LOADLOCAL o, ENTERTOP, ENTERATTR b..., LOADATTR m, LEAVE..., where o is held by reference, each b
+// exists and m exists and copies alone: what LOADATTR pushes, without entering anything.
 bool memberread(machine& vm, const fusedrun& run, frame& top) {
     variable* object = referenceoperand(vm, run.name);
     if (object == nullptr) return false;
-    variable* member = vm.findmember(*object, run.member);
+    variable* owner = pathend(vm, object, run.path);
+    if (owner == nullptr) return false;
+    variable* member = vm.findmember(*owner, run.member);
     if (member == nullptr || (isvaluekind(member->identifier) && !vm.copiesalone(*member))) return false;
     if (run.savesscope) vm.savlvar = vm.databasestack.back();
     fetchedandpopped(*object, run.name);
-    vm.pushmember(object, member, run.member);
+    vm.pushmember(owner, member, run.member);
     advance(vm, top, run);
     return true;
 }
@@ -182,9 +200,22 @@ bool call(machine& vm, const fusedrun& run, frame& top) {
     vm.push(vm.memory.back());
     vm.memory.pop_back();
     // As CALL itself would: the report of an error in the call points at it.
-    top.current = run.callstart;
+    top.current = run.laststart;
     advance(vm, top, run);
     callfunc(vm, run.arguments, scope());
+    return true;
+}
+
+// UNSTASH, then an operation, which runs once the body has moved past it, as the instruction alone
+// would: its failures leave the machine as the instruction's do.
+bool unstash(machine& vm, const fusedrun& run, frame& top) {
+    if (vm.memory.empty()) return false;
+    if (run.savesscope) vm.savlvar = vm.databasestack.back();
+    vm.push(vm.memory.back());
+    vm.memory.pop_back();
+    top.current = run.laststart;
+    advance(vm, top, run);
+    operate(vm, run.opcode);
     return true;
 }
 
@@ -245,6 +276,7 @@ bool runfused(machine& vm, const fusedrun& run, frame& top) {
         case fusedrun::shape::call: return call(vm, run, top);
         case fusedrun::shape::leave: return leave(vm, run, top);
         case fusedrun::shape::load: return load(vm, run, top);
+        case fusedrun::shape::unstash: return unstash(vm, run, top);
         default: return store(vm, run, top);
     }
 }
