@@ -16,20 +16,31 @@ std::int32_t intresult(std::int32_t left, std::int32_t right, byte opcode) {
     return result.value;
 }
 
-// Keeps the operand on top of the data stack, about to be popped, as the cell for the result when it
-// is spare (see machine::isspare) and none is kept yet.
-[[gnu::always_inline]] inline void notespare(machine& vm, variable*& spare) {
-    if (spare == nullptr && !vm.datastack.empty() && machine::isspare(*vm.datastack.back())) spare = vm.datastack.back();
+// The two operands, left first, and the cell the result may take: a spare operand (see
+// machine::isspare), or null.
+struct operandpair {
+    variable* left;
+    variable* right;
+    variable* spare;
+};
+
+// Pops both operands, as poprawtop does, or as popforreading does for an operation that only reads them.
+[[gnu::always_inline]] inline operandpair popoperands(machine& vm, bool forreading) {
+    variable* spare = nullptr;
+    auto pop = [&]() {
+        if (spare == nullptr && !vm.datastack.empty() && machine::isspare(*vm.datastack.back()))
+            spare = vm.datastack.back();
+        return forreading ? vm.popforreading() : vm.poprawtop();
+    };
+    variable* left = pop();
+    variable* right = pop();
+    return {left, right, spare};
 }
 
 }  // namespace
 
 void arithmetic(machine& vm, byte opcode) {
-    variable* spare = nullptr;
-    notespare(vm, spare);
-    variable* left = vm.poprawtop();
-    notespare(vm, spare);
-    variable* right = vm.poprawtop();
+    auto [left, right, spare] = popoperands(vm, false);
     if (opcode == ADD && left->identifier == vtype::builtin_string && right->identifier == vtype::builtin_string) {
         variable* result = vm.values.make();
         result->identifier = vtype::builtin_string;
@@ -47,22 +58,14 @@ void arithmetic(machine& vm, byte opcode) {
 }
 
 void comparison(machine& vm, byte opcode) {
-    variable* spare = nullptr;
-    notespare(vm, spare);
-    variable* left = vm.popforreading();
-    notespare(vm, spare);
-    variable* right = vm.popforreading();
+    auto [left, right, spare] = popoperands(vm, true);
     float a = left->getfloat();
     float b = right->getfloat();
     vm.pushfresh(vm.newint(docomparison(a, b, opcode) ? 1 : 0, spare));
 }
 
 void equality(machine& vm) {
-    variable* spare = nullptr;
-    notespare(vm, spare);
-    variable* left = vm.popforreading();
-    notespare(vm, spare);
-    variable* right = vm.popforreading();
+    auto [left, right, spare] = popoperands(vm, true);
     vm.pushfresh(vm.newint(*right == *left ? 1 : 0, spare));
 }
 
