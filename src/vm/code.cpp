@@ -149,6 +149,17 @@ std::optional<fusedrun> runat(const std::vector<instruction>& code, std::size_t 
     return std::nullopt;
 }
 
+// A run that pushes one value may go on with the STASH or IF that takes it.
+void takeending(const std::vector<instruction>& code, std::size_t at, fusedrun& run) {
+    using shape = fusedrun::shape;
+    if (run.form != shape::binary && run.form != shape::load && run.form != shape::unstash) return;
+    std::size_t next = at + run.count;
+    if (next >= code.size() || !(is(code[next], STASH, operand::none) || is(code[next], IF, operand::block))) return;
+    run.then = code[next];
+    ++run.count;
+    run.end = code[next].end;
+}
+
 }  // namespace
 
 void codecache::fuse(const codeblock& body) {
@@ -164,6 +175,7 @@ void codecache::fuse(const codeblock& body) {
         if (!run && is(code[at], SAVESCOPE, operand::none) && at + 1 < code.size() && ispush(code[at + 1]))
             run = fusedrun{fusedrun::shape::load, 0, true, {}, {}, code[at + 1], 2, code[at + 1].end, 0, 0};
         if (!run) continue;
+        takeending(code, at, *run);
         body.fusions.push_back(*run);
         body.decoded[at].fused = static_cast<std::uint32_t>(body.fusions.size());
     }

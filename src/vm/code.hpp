@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <span>
 #include <tuple>
 #include <utility>
@@ -92,6 +93,8 @@ struct fusedrun {
     std::int32_t arguments;   // call: the count of CALL
     std::size_t laststart;    // call, unstash: the offset of the last instruction (CALL, the operation)
     std::vector<vname> path{};  // methodcall, memberread: b...
+    // binary, load, unstash: a STASH or IF (of a body read ahead) the run ends with
+    std::optional<instruction> then{};
 };
 
 // The bytes of one code body: the program or a CODE operand cut out of it, kept as a range of the

@@ -58,6 +58,13 @@ variable* stacktop(machine& vm) {
 
 }  // namespace
 
+void machine::stash() {
+    variable* value = gettopvar();
+    // A copy, or the top handed over, is held by the memory stack alone, which UNSTASH hands on.
+    value->fresh = isvaluekind(value->identifier);
+    memory.push_back(value);
+}
+
 void machine::storelocal(vname name) {
     variable* top = stacktop(*this);
     vname topname = top->name;
@@ -210,13 +217,9 @@ void machine::rununtil(std::size_t depth) {
             case NOR:
                 logic(*this, opcode);
                 break;
-            case STASH: {
-                variable* value = gettopvar();
-                // A copy, or the top handed over, is held by the memory stack alone, which UNSTASH hands on.
-                value->fresh = isvaluekind(value->identifier);
-                memory.push_back(value);
+            case STASH:
+                stash();
                 break;
-            }
             case UNSTASH:
                 if (memory.empty()) error("Nothing to unstash.");
                 push(memory.back());

@@ -25,6 +25,16 @@ void advance(machine& vm, frame& top, const fusedrun& run) {
     if (vm.settings.maxsteps != 0) vm.steps += run.count - 1;
 }
 
+// The instruction a run may end with (fusedrun::then), as it would run alone, after the run's own.
+void runending(machine& vm, const fusedrun& run, frame& top) {
+    if (!run.then) return;
+    top.current = run.then->start;
+    if (run.then->opcode == STASH)
+        vm.stash();
+    else
+        runif(vm, vm.code.blockfunction(run.then->block));
+}
+
 bool isnumber(const variable& value) {
     return value.identifier == vtype::builtin_int || value.identifier == vtype::builtin_float;
 }
@@ -71,6 +81,7 @@ bool binary(machine& vm, const fusedrun& run, frame& top) {
     vm.savlvar = vm.databasestack.back();
     vm.pushfresh(result);
     advance(vm, top, run);
+    runending(vm, run, top);
     return true;
 }
 
@@ -216,6 +227,7 @@ bool unstash(machine& vm, const fusedrun& run, frame& top) {
     top.current = run.laststart;
     advance(vm, top, run);
     operate(vm, run.opcode);
+    runending(vm, run, top);
     return true;
 }
 
@@ -259,6 +271,7 @@ bool load(machine& vm, const fusedrun& run, frame& top) {
         vm.pushfresh(readaheadconstant(vm, in));
     else
         vm.pushfetched(value, name);
+    runending(vm, run, top);
     return true;
 }
 

@@ -206,6 +206,8 @@ public:
     void pushmember(variable* object, variable* member, vname name);
     // STORELOCAL: the top of the data stack becomes the local `name`.
     void storelocal(vname name);
+    // STASH: the top of the data stack goes to the memory stack.
+    void stash();
     scope& currentscope();
     variable* currentobject();
 
