@@ -141,8 +141,14 @@ std::optional<fusedrun> runat(const std::vector<instruction>& code, std::size_t 
     if (runs(2) && is(code[at], UNSTASH, operand::none) && isoperation(code[at + 1].opcode))
         return fusedrun{fusedrun::shape::unstash, code[at + 1].opcode, false, {}, {}, {}, 2, code[at + 1].end, 0,
                         code[at + 1].start};
-    if (runs(2) && is(code[at], SAVESCOPE, operand::none) && is(code[at + 1], LEAVE, operand::none))
-        return fusedrun{fusedrun::shape::leave, 0, true, {}, {}, {}, 2, code[at + 1].end, 0, 0};
+    if (runs(2) && is(code[at], SAVESCOPE, operand::none) && is(code[at + 1], LEAVE, operand::none)) {
+        std::size_t end = at + 2;
+        while (end < code.size() && is(code[end], LEAVE, operand::none)) ++end;
+        auto leaves = static_cast<std::int32_t>(end - at - 1);
+        std::optional<instruction> then;
+        if (end < code.size() && is(code[end], RETURN, operand::none)) then = code[end++];
+        return fusedrun{fusedrun::shape::leave, 0, true, {}, {}, {}, end - at, code[end - 1].end, leaves, 0, {}, then};
+    }
     if (runs(2) && is(code[at], LOADLOCAL, operand::name) && is(code[at + 1], STORELOCAL, operand::name))
         return fusedrun{fusedrun::shape::store, 0, false, code[at].nameoperand(), code[at + 1].nameoperand(), {}, 2,
                         code[at + 1].end, 0, 0};

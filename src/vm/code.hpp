@@ -71,7 +71,7 @@ struct fusedrun {
         // PUSHCONST number or string (or not), UNSTASH, CALL n: a call of the function the memory
         // stack holds
         call,
-        // SAVESCOPE, LEAVE: the end of a call of o.m(...)
+        // SAVESCOPE, LEAVE..., perhaps RETURN: the end of a call of o.m(...) or o.b....m(...)
         leave,
         // UNSTASH, then an arithmetic, comparison or logic instruction: an operation whose left operand
         // waited on the memory stack
@@ -90,10 +90,10 @@ struct fusedrun {
     instruction right;        // binary: the instruction that pushes the right operand; call: the PUSHCONST; load: the push
     std::size_t count;        // instructions in the run
     std::size_t end;          // offset after the run
-    std::int32_t arguments;   // call: the count of CALL
+    std::int32_t arguments;   // call: the count of CALL; leave: the LEAVEs
     std::size_t laststart;    // call, unstash: the offset of the last instruction (CALL, the operation)
     std::vector<vname> path{};  // methodcall, memberread: b...
-    // binary, load, unstash: a STASH or IF (of a body read ahead) the run ends with
+    // binary, load, unstash: a STASH or IF (of a body read ahead) the run ends with; leave: a RETURN
     std::optional<instruction> then{};
 };
 

@@ -231,11 +231,19 @@ bool unstash(machine& vm, const fusedrun& run, frame& top) {
     return true;
 }
 
-// SAVESCOPE, LEAVE.
+// SAVESCOPE, LEAVE..., perhaps RETURN.
 bool leave(machine& vm, const fusedrun& run, frame& top) {
+    // Only the last instruction may empty a stack: the machine checks them before every other one.
+    auto leaves = static_cast<std::size_t>(run.arguments);
+    bool last = leaves == 1 && !run.then;
+    if (!last && (vm.callstack.size() <= leaves || vm.databasestack.size() <= leaves)) return false;
     vm.savlvar = vm.databasestack.back();
-    lookup::goout(vm);
+    for (std::size_t left = leaves; left > 0; --left) lookup::goout(vm);
     advance(vm, top, run);
+    if (run.then) {
+        top.current = run.then->start;
+        exitoutoffunc(vm);
+    }
     return true;
 }
 
