@@ -17,22 +17,31 @@ namespace V4VM {
 
 namespace {
 
-// The body goes on after the run, which counts as the instructions it stands for (the first is
-// counted already), before any body it calls runs.
+// The body goes on after the run's own instructions, which count as the instructions they stand for
+// (the first is counted already), before any body they call runs. The instruction the run may end
+// with (fusedrun::then) is passed over only as it runs: a failure before it leaves the body where
+// the instruction that failed would have left it.
 void advance(machine& vm, frame& top, const fusedrun& run) {
-    top.next = run.end;
-    top.hint += run.count;
-    if (vm.settings.maxsteps != 0) vm.steps += run.count - 1;
+    std::size_t own = run.then ? run.count - 1 : run.count;
+    top.next = run.then ? run.then->start : run.end;
+    top.hint += own;
+    if (vm.settings.maxsteps != 0) vm.steps += own - 1;
 }
 
-// The instruction a run may end with (fusedrun::then), as it would run alone, after the run's own.
+// The instruction the run ends with, if any, as it would run alone: STASH, IF or RETURN.
 void runending(machine& vm, const fusedrun& run, frame& top) {
     if (!run.then) return;
-    top.current = run.then->start;
-    if (run.then->opcode == STASH)
+    const instruction& last = *run.then;
+    top.next = last.end;
+    ++top.hint;
+    if (vm.settings.maxsteps != 0) ++vm.steps;
+    top.current = last.start;
+    if (last.opcode == STASH)
         vm.stash();
+    else if (last.opcode == IF)
+        runif(vm, vm.code.blockfunction(last.block));
     else
-        runif(vm, vm.code.blockfunction(run.then->block));
+        exitoutoffunc(vm);
 }
 
 bool isnumber(const variable& value) {
@@ -240,10 +249,7 @@ bool leave(machine& vm, const fusedrun& run, frame& top) {
     vm.savlvar = vm.databasestack.back();
     for (std::size_t left = leaves; left > 0; --left) lookup::goout(vm);
     advance(vm, top, run);
-    if (run.then) {
-        top.current = run.then->start;
-        exitoutoffunc(vm);
-    }
+    runending(vm, run, top);
     return true;
 }
 
