@@ -96,62 +96,102 @@ std::optional<fusedrun> memberpath(const std::vector<instruction>& code, std::si
     vname member = code[end].nameoperand();
     ++end;
     if (end + 2 <= code.size() && is(code[end], RESTORESCOPE, operand::none) && is(code[end + 1], STASH, operand::none))
-        return fusedrun{fusedrun::shape::methodcall, 0, false, object, member, {}, end + 2 - at, code[end + 1].end,
-                        0, 0, std::move(path)};
+        return fusedrun{.form = fusedrun::shape::methodcall, .name = object, .member = member, .count = end + 2 - at,
+                        .end = code[end + 1].end, .path = std::move(path)};
     std::size_t leaves = path.size() + 1;
     if (end + leaves > code.size()) return std::nullopt;
     for (std::size_t left = 0; left < leaves; ++left)
         if (!is(code[end + left], LEAVE, operand::none)) return std::nullopt;
-    return fusedrun{fusedrun::shape::memberread, 0, false, object, member, {}, end + leaves - at,
-                    code[end + leaves - 1].end, 0, 0, std::move(path)};
+    return fusedrun{.form = fusedrun::shape::memberread, .name = object, .member = member, .count = end + leaves - at,
+                    .end = code[end + leaves - 1].end, .path = std::move(path)};
+}
+
+// The names of a pointer's methods that the assignments call.
+struct pointermethods {
+    vname get;
+    vname set;
+};
+
+bool calls(const std::vector<instruction>& code, std::size_t at, vname method, std::int32_t arguments) {
+    return is(code[at], LOADATTR, operand::name) && code[at].nameoperand() == method &&
+           is(code[at + 1], CALL, operand::count) && code[at + 1].integer == arguments;
+}
+
+// PTRLOCAL o, ENTERTOP, LOADATTR "get", CALL 0, LEAVE, ENTERTOP, ENTERATTR b..., PUSHCONST CLASS,
+// STOREATTR m, PTRATTR m, a LEAVE for each object entered, ENTERTOP, LOADATTR "set", CALL 1, LEAVE.
+std::optional<fusedrun> memberassignment(const std::vector<instruction>& code, std::size_t at,
+                                         const pointermethods& pointer) {
+    if (at + 6 > code.size() || !is(code[at], PTRLOCAL, operand::name) || !is(code[at + 1], ENTERTOP, operand::none) ||
+        !calls(code, at + 2, pointer.get, 0) || !is(code[at + 4], LEAVE, operand::none) ||
+        !is(code[at + 5], ENTERTOP, operand::none))
+        return std::nullopt;
+    std::size_t end = at + 6;
+    std::vector<vname> path;
+    for (; end < code.size() && is(code[end], ENTERATTR, operand::name); ++end) path.push_back(code[end].nameoperand());
+    std::size_t leaves = path.size() + 1;
+    if (end + 3 + leaves + 4 > code.size() || !is(code[end], PUSHCONST, operand::klass) ||
+        !is(code[end + 1], STOREATTR, operand::name) || !is(code[end + 2], PTRATTR, operand::name) ||
+        code[end + 1].name != code[end + 2].name)
+        return std::nullopt;
+    vname member = code[end + 1].nameoperand();
+    end += 3;
+    for (std::size_t left = 0; left < leaves; ++left, ++end)
+        if (!is(code[end], LEAVE, operand::none)) return std::nullopt;
+    if (!is(code[end], ENTERTOP, operand::none) || !calls(code, end + 1, pointer.set, 1) ||
+        !is(code[end + 3], LEAVE, operand::none))
+        return std::nullopt;
+    end += 4;
+    return fusedrun{.form = fusedrun::shape::memberassignment, .name = code[at].nameoperand(), .member = member,
+                    .count = end - at, .end = code[end - 1].end, .path = std::move(path)};
 }
 
 // The run that begins at code[at], if any.
-std::optional<fusedrun> runat(const std::vector<instruction>& code, std::size_t at, vname set) {
+std::optional<fusedrun> runat(const std::vector<instruction>& code, std::size_t at, const pointermethods& pointer) {
     auto runs = [&](std::size_t count) { return at + count <= code.size(); };
     if (!runs(1)) return std::nullopt;
     if (runs(8) && is(code[at], SAVESCOPE, operand::none) && is(code[at + 1], PUSHCONST, operand::klass) &&
         is(code[at + 2], STORELOCAL, operand::name) && is(code[at + 3], PTRLOCAL, operand::name) &&
         code[at + 2].name == code[at + 3].name && is(code[at + 4], ENTERTOP, operand::none) &&
-        is(code[at + 5], LOADATTR, operand::name) && code[at + 5].nameoperand() == set &&
-        is(code[at + 6], CALL, operand::count) && code[at + 6].integer == 1 && is(code[at + 7], LEAVE, operand::none))
-        return fusedrun{fusedrun::shape::assignment, 0, false, code[at + 2].nameoperand(), {}, {}, 8, code[at + 7].end,
-                        0, 0};
+        calls(code, at + 5, pointer.set, 1) && is(code[at + 7], LEAVE, operand::none))
+        return fusedrun{.form = fusedrun::shape::assignment, .name = code[at + 2].nameoperand(), .count = 8,
+                        .end = code[at + 7].end};
     if (runs(6) && is(code[at], LOADLOCAL, operand::name) && is(code[at + 1], STASH, operand::none) &&
         is(code[at + 2], SAVESCOPE, operand::none) &&
         (is(code[at + 3], LOADLOCAL, operand::name) || is(code[at + 3], PUSHCONST, operand::integer) ||
          is(code[at + 3], PUSHCONST, operand::real)) &&
         is(code[at + 4], UNSTASH, operand::none) && isbinary(code[at + 5].opcode))
-        return fusedrun{fusedrun::shape::binary, code[at + 5].opcode, false, code[at].nameoperand(), {}, code[at + 3], 6,
-                        code[at + 5].end, 0, 0};
+        return fusedrun{.form = fusedrun::shape::binary, .opcode = code[at + 5].opcode, .name = code[at].nameoperand(),
+                        .right = code[at + 3], .count = 6, .end = code[at + 5].end};
     if (std::optional<fusedrun> read = memberpath(code, at)) return read;
+    if (std::optional<fusedrun> store = memberassignment(code, at, pointer)) return store;
     if (runs(3) && is(code[at], LOADLOCAL, operand::name) && is(code[at + 1], RESTORESCOPE, operand::none) &&
         is(code[at + 2], STASH, operand::none))
-        return fusedrun{fusedrun::shape::functionfetch, 0, false, code[at].nameoperand(), {}, {}, 3, code[at + 2].end,
-                        0, 0};
+        return fusedrun{.form = fusedrun::shape::functionfetch, .name = code[at].nameoperand(), .count = 3,
+                        .end = code[at + 2].end};
     bool constant = is(code[at], PUSHCONST, operand::integer) || is(code[at], PUSHCONST, operand::real) ||
                     is(code[at], PUSHCONST, operand::string);
     std::size_t unstash = constant ? at + 1 : at;
     if (unstash + 2 <= code.size() && is(code[unstash], UNSTASH, operand::none) &&
         is(code[unstash + 1], CALL, operand::count)) {
         const instruction& call = code[unstash + 1];
-        return fusedrun{fusedrun::shape::call, 0, false, {}, {}, constant ? code[at] : instruction(),
-                        unstash + 2 - at, call.end, call.integer, call.start};
+        return fusedrun{.form = fusedrun::shape::call, .right = constant ? code[at] : instruction(),
+                        .count = unstash + 2 - at, .end = call.end, .arguments = call.integer, .laststart = call.start};
     }
     if (runs(2) && is(code[at], UNSTASH, operand::none) && isoperation(code[at + 1].opcode))
-        return fusedrun{fusedrun::shape::unstash, code[at + 1].opcode, false, {}, {}, {}, 2, code[at + 1].end, 0,
-                        code[at + 1].start};
+        return fusedrun{.form = fusedrun::shape::unstash, .opcode = code[at + 1].opcode, .count = 2,
+                        .end = code[at + 1].end, .laststart = code[at + 1].start};
     if (runs(2) && is(code[at], SAVESCOPE, operand::none) && is(code[at + 1], LEAVE, operand::none)) {
         std::size_t end = at + 2;
         while (end < code.size() && is(code[end], LEAVE, operand::none)) ++end;
         auto leaves = static_cast<std::int32_t>(end - at - 1);
         std::optional<instruction> then;
         if (end < code.size() && is(code[end], RETURN, operand::none)) then = code[end++];
-        return fusedrun{fusedrun::shape::leave, 0, true, {}, {}, {}, end - at, code[end - 1].end, leaves, 0, {}, then};
+        return fusedrun{.form = fusedrun::shape::leave, .savesscope = true, .count = end - at, .end = code[end - 1].end,
+                        .arguments = leaves, .then = then};
     }
     if (runs(2) && is(code[at], LOADLOCAL, operand::name) && is(code[at + 1], STORELOCAL, operand::name))
-        return fusedrun{fusedrun::shape::store, 0, false, code[at].nameoperand(), code[at + 1].nameoperand(), {}, 2,
-                        code[at + 1].end, 0, 0};
+        return fusedrun{.form = fusedrun::shape::store, .name = code[at].nameoperand(),
+                        .member = code[at + 1].nameoperand(), .count = 2, .end = code[at + 1].end};
     return std::nullopt;
 }
 
@@ -170,16 +210,17 @@ void takeending(const std::vector<instruction>& code, std::size_t at, fusedrun& 
 
 void codecache::fuse(const codeblock& body) {
     const std::vector<instruction>& code = body.decoded;
-    vname set = names.intern("set");
+    pointermethods pointer{names.intern("get"), names.intern("set")};
     for (std::size_t at = 0; at < code.size(); ++at) {
-        std::optional<fusedrun> run = runat(code, at, set);
+        std::optional<fusedrun> run = runat(code, at, pointer);
         // The compiler saves the scope before nearly every operation: the run takes that in too.
-        if (!run && is(code[at], SAVESCOPE, operand::none) && (run = runat(code, at + 1, set))) {
+        if (!run && is(code[at], SAVESCOPE, operand::none) && (run = runat(code, at + 1, pointer))) {
             run->savesscope = true;
             ++run->count;
         }
         if (!run && is(code[at], SAVESCOPE, operand::none) && at + 1 < code.size() && ispush(code[at + 1]))
-            run = fusedrun{fusedrun::shape::load, 0, true, {}, {}, code[at + 1], 2, code[at + 1].end, 0, 0};
+            run = fusedrun{.form = fusedrun::shape::load, .savesscope = true, .right = code[at + 1], .count = 2,
+                           .end = code[at + 1].end};
         if (!run) continue;
         takeending(code, at, *run);
         body.fusions.push_back(*run);

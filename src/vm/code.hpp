@@ -78,21 +78,26 @@ struct fusedrun {
         unstash,
         // LOADLOCAL x, STORELOCAL y
         store,
+        // PTRLOCAL o, ENTERTOP, LOADATTR "get", CALL 0, LEAVE, ENTERTOP, ENTERATTR b... (the path),
+        // PUSHCONST CLASS, STOREATTR m, PTRATTR m, a LEAVE for each object entered, ENTERTOP,
+        // LOADATTR "set", CALL 1, LEAVE: the assignment o.b....m = the value on top of the data stack
+        memberassignment,
         // SAVESCOPE, then LOADLOCAL x, LOADGLOBAL x or PUSHCONST number or string (the instruction in
         // `right`), when no longer run begins there
         load,
     };
     shape form;
     byte opcode = 0;          // binary, unstash: the operation
-    bool savesscope;          // a SAVESCOPE comes first
-    vname name;               // assignment: x; binary: a; methodcall, memberread: o; store: x; functionfetch: f
-    vname member;             // methodcall, memberread: m; store: y
-    instruction right;        // binary: the instruction that pushes the right operand; call: the PUSHCONST; load: the push
-    std::size_t count;        // instructions in the run
-    std::size_t end;          // offset after the run
-    std::int32_t arguments;   // call: the count of CALL; leave: the LEAVEs
-    std::size_t laststart;    // call, unstash: the offset of the last instruction (CALL, the operation)
-    std::vector<vname> path{};  // methodcall, memberread: b...
+    bool savesscope = false;  // a SAVESCOPE comes first
+    // assignment: x; binary: a; methodcall, memberread, memberassignment: o; store: x; functionfetch: f
+    vname name{};
+    vname member{};           // methodcall, memberread, memberassignment: m; store: y
+    instruction right{};      // binary: the instruction that pushes the right operand; call: the PUSHCONST; load: the push
+    std::size_t count = 0;    // instructions in the run
+    std::size_t end = 0;      // offset after the run
+    std::int32_t arguments = 0;  // call: the count of CALL; leave: the LEAVEs
+    std::size_t laststart = 0;   // call, unstash: the offset of the last instruction (CALL, the operation)
+    std::vector<vname> path{};  // methodcall, memberread, memberassignment: b...
     // binary, load, unstash: a STASH or IF (of a body read ahead) the run ends with; leave: a RETURN
     std::optional<instruction> then{};
 };

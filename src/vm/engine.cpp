@@ -222,8 +222,7 @@ void machine::rununtil(std::size_t depth) {
                 break;
             case UNSTASH:
                 if (memory.empty()) error("Nothing to unstash.");
-                push(memory.back());
-                memory.pop_back();
+                unstash();
                 break;
             case PTRLOCAL: {
                 vname name = operand.name();

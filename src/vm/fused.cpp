@@ -94,41 +94,55 @@ bool binary(machine& vm, const fusedrun& run, frame& top) {
     return true;
 }
 
+// The assignments store a new object (PUSHCONST CLASS), take a pointer to it and give it the fields of
+// the value on top of the data stack through the pointer's set, which copies a number, string or
+// pointer first; they run alone when that copy could fail.
+bool assignable(machine& vm) {
+    if (vm.datastack.empty()) return false;
+    const variable& value = *vm.datastack.back();
+    return !isvaluekind(value.identifier) || vm.copiesalone(value);
+}
+
+// The object such an assignment stores, `value` popped. When nothing else held the value and the
+// pointer finds what was stored, the value itself becomes that object, which would have been made
+// now and given every field of it.
+[[gnu::always_inline]] inline variable* storedobject(machine& vm, variable* value, bool pointerfindsit, vname name) {
+    bool wasfresh = value->fresh;
+    value->fresh = false;
+    if (wasfresh && pointerfindsit) {
+        value->serial = vm.values.reserve(1);
+        return value;
+    }
+    variable* made = vm.values.make();
+    made->identifier = vtype::custom_class;
+    made->name = name;
+    return made;
+}
+
+// The pointer's set: `target` takes the fields of a copy of `value`, whose fresh methods have serials
+// of their own.
+void setthroughpointer(machine& vm, variable& target, const variable& value) {
+    vm.assign(target, value);
+    if (isvaluekind(value.identifier)) vm.renumbermethods(target);
+}
+
 // The value on top of the data stack, then SAVESCOPE, PUSHCONST CLASS, STORELOCAL x, PTRLOCAL x,
 // ENTERTOP, LOADATTR "set", CALL 1, LEAVE: x holds a fresh object that takes the value's fields.
 bool assignment(machine& vm, const fusedrun& run, frame& top) {
-    if (vm.datastack.empty()) return false;
-    variable* value = vm.datastack.back();
-    bool copied = isvaluekind(value->identifier);
-    if (copied && !vm.copiesalone(*value)) return false;
-
+    if (!assignable(vm)) return false;
     scope& current = vm.databasestack.back();
     bool rootstore = vm.callstack.size() == 1;
     // PTRLOCAL finds the new object when the program root holds the name only through this store.
     bool foundfresh = rootstore ? vm.callstack.back() == vm.progroot : vm.findrootmember(run.name) == nullptr;
-    bool wasfresh = value->fresh;
-    value->fresh = false;
+    variable* value = vm.datastack.back();
     vm.datastack.pop_back();
     vm.savlvar = current;
 
-    variable* holder = nullptr;
-    if (wasfresh && foundfresh) {
-        // Nothing else holds the value: it becomes the new object, which would have been made now and
-        // given every field of the value.
-        holder = value;
-        holder->serial = vm.values.reserve(1);
-    } else {
-        holder = vm.values.make();
-        holder->identifier = vtype::custom_class;
-        holder->name = run.name;
-    }
+    variable* holder = storedobject(vm, value, foundfresh, run.name);
     current.set(run.name, holder);
     if (rootstore) vm.setmember(*vm.callstack.back(), run.name, holder);
     // What PTRLOCAL finds: the program root's member first, then the current scope, which holds the name now.
-    variable* target = foundfresh ? holder : lookup::findlocalvar(vm, run.name);
-    vm.assign(*target, *value);
-    // The pointer's set assigns from a copy of the value, whose fresh methods have serials of their own.
-    if (copied) vm.renumbermethods(*target);
+    setthroughpointer(vm, foundfresh ? *holder : *lookup::findlocalvar(vm, run.name), *value);
     advance(vm, top, run);
     return true;
 }
@@ -153,6 +167,30 @@ variable* pathend(machine& vm, variable* object, const std::vector<vname>& path)
     for (vname name : path)
         if (object != nullptr) object = vm.findmember(*object, name);
     return object;
+}
+
+// The value on top of the data stack, then PTRLOCAL o, ENTERTOP, LOADATTR "get", CALL 0, LEAVE, ENTERTOP,
+// ENTERATTR b..., PUSHCONST CLASS, STOREATTR m, PTRATTR m, LEAVE..., ENTERTOP, LOADATTR "set", CALL 1,
+// LEAVE, where o is held by reference and each b exists: o.b....m holds a fresh object that takes the
+// value's fields. The pointer to o, the methods called and the pointer to m are made and dropped, and
+// every object entered is left. Out of line, so that the shorter runs stay inlined in the dispatch.
+[[gnu::noinline]] bool memberassignment(machine& vm, const fusedrun& run, frame& top) {
+    if (!assignable(vm)) return false;
+    // The pointer's get hands out a copy of a number, string or pointer: the store would go to that copy.
+    variable* object = referenceoperand(vm, run.name);
+    if (object == nullptr) return false;
+    variable* owner = pathend(vm, object, run.path);
+    if (owner == nullptr) return false;
+    variable* value = vm.datastack.back();
+    vm.datastack.pop_back();
+    object->fresh = false;  // as ENTERTOP leaves what the get pushed
+    if (run.savesscope) vm.savlvar = vm.databasestack.back();
+
+    variable* holder = storedobject(vm, value, true, run.member);
+    vm.setmember(*owner, run.member, holder);
+    setthroughpointer(vm, *holder, *value);
+    advance(vm, top, run);
+    return true;
 }
 
 // LOADLOCAL o, ENTERTOP, ENTERATTR b..., LOADATTR m, RESTORESCOPE, STASH, where o and m are held by
@@ -217,8 +255,7 @@ bool call(machine& vm, const fusedrun& run, frame& top) {
     variable* constant = readaheadconstant(vm, run.right);
     if (run.savesscope) vm.savlvar = vm.databasestack.back();
     if (constant != nullptr) vm.pushfresh(constant);
-    vm.push(vm.memory.back());
-    vm.memory.pop_back();
+    vm.unstash();
     // As CALL itself would: the report of an error in the call points at it.
     top.current = run.laststart;
     advance(vm, top, run);
@@ -231,8 +268,7 @@ bool call(machine& vm, const fusedrun& run, frame& top) {
 bool unstash(machine& vm, const fusedrun& run, frame& top) {
     if (vm.memory.empty()) return false;
     if (run.savesscope) vm.savlvar = vm.databasestack.back();
-    vm.push(vm.memory.back());
-    vm.memory.pop_back();
+    vm.unstash();
     top.current = run.laststart;
     advance(vm, top, run);
     operate(vm, run.opcode);
@@ -304,6 +340,7 @@ bool runfused(machine& vm, const fusedrun& run, frame& top) {
         case fusedrun::shape::leave: return leave(vm, run, top);
         case fusedrun::shape::load: return load(vm, run, top);
         case fusedrun::shape::unstash: return unstash(vm, run, top);
+        case fusedrun::shape::memberassignment: return memberassignment(vm, run, top);
         default: return store(vm, run, top);
     }
 }

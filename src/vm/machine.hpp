@@ -208,6 +208,11 @@ public:
     void storelocal(vname name);
     // STASH: the top of the data stack goes to the memory stack.
     void stash();
+    // UNSTASH once the memory stack is known to hold something: its last value goes back to the data stack.
+    void unstash() {
+        push(memory.back());
+        memory.pop_back();
+    }
     scope& currentscope();
     variable* currentobject();
 
