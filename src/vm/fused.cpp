@@ -233,6 +233,7 @@ bool memberread(machine& vm, const fusedrun& run, frame& top) {
     fetchedandpopped(*object, run.name);
     vm.pushmember(owner, member, run.member);
     advance(vm, top, run);
+    runending(vm, run, top);
     return true;
 }
 
