@@ -39,8 +39,9 @@ void reportplace(const machine& vm, const vmerror& failure, std::ostream& out) {
     if (failure.panic) {
         // A panic's message is set off by line ends of its own; a short report keeps it on one line.
         std::replace(message.begin(), message.end(), '\n', ' ');
-        message = message.substr(message.find_first_not_of(' '));
-        message.erase(message.find_last_not_of(' ') + 1);
+        std::size_t first = message.find_first_not_of(' ');
+        message = first == std::string::npos ? std::string()
+                                             : message.substr(first, message.find_last_not_of(' ') + 1 - first);
     }
     if (failure.withinmodule) message += " (within module)";
     // The program at the bottom of the code stack tells whether the run has source positions at all.
