@@ -55,7 +55,7 @@ const variable* numberoperand(machine& vm, vname name) {
 }
 
 // LOADLOCAL a, STASH, SAVESCOPE, (LOADLOCAL b | PUSHCONST n), UNSTASH, operation: pushes a op b.
-bool binary(machine& vm, const fusedrun& run, frame& top) {
+[[gnu::noinline]] bool binary(machine& vm, const fusedrun& run, frame& top) {
     const variable* left = numberoperand(vm, run.name);
     if (left == nullptr) return false;
     variable constant;
@@ -128,7 +128,7 @@ void setthroughpointer(machine& vm, variable& target, const variable& value) {
 
 // The value on top of the data stack, then SAVESCOPE, PUSHCONST CLASS, STORELOCAL x, PTRLOCAL x,
 // ENTERTOP, LOADATTR "set", CALL 1, LEAVE: x holds a fresh object that takes the value's fields.
-bool assignment(machine& vm, const fusedrun& run, frame& top) {
+[[gnu::noinline]] bool assignment(machine& vm, const fusedrun& run, frame& top) {
     if (!assignable(vm)) return false;
     scope& current = vm.databasestack.back();
     bool rootstore = vm.callstack.size() == 1;
@@ -173,7 +173,7 @@ variable* pathend(machine& vm, variable* object, const std::vector<vname>& path)
 // ENTERATTR b..., PUSHCONST CLASS, STOREATTR m, PTRATTR m, LEAVE..., ENTERTOP, LOADATTR "set", CALL 1,
 // LEAVE, where o is held by reference and each b exists: o.b....m holds a fresh object that takes the
 // value's fields. The pointer to o, the methods called and the pointer to m are made and dropped, and
-// every object entered is left. Out of line, so that the shorter runs stay inlined in the dispatch.
+// every object entered is left.
 [[gnu::noinline]] bool memberassignment(machine& vm, const fusedrun& run, frame& top) {
     if (!assignable(vm)) return false;
     // The pointer's get hands out a copy of a number, string or pointer: the store would go to that copy.
@@ -196,7 +196,7 @@ variable* pathend(machine& vm, variable* object, const std::vector<vname>& path)
 // LOADLOCAL o, ENTERTOP, ENTERATTR b..., LOADATTR m, RESTORESCOPE, STASH, where o and m are held by
 // reference (no copies) and each b exists: o and each b are entered, the last with the saved scope, and
 // m, bound to the last object entered, waits on the memory stack.
-bool methodcall(machine& vm, const fusedrun& run, frame& top) {
+[[gnu::noinline]] bool methodcall(machine& vm, const fusedrun& run, frame& top) {
     variable* object = referenceoperand(vm, run.name);
     if (object == nullptr || (!run.savesscope && !vm.savlvar)) return false;
     variable* owner = pathend(vm, object, run.path);
@@ -222,7 +222,7 @@ bool methodcall(machine& vm, const fusedrun& run, frame& top) {
 
 // LOADLOCAL o, ENTERTOP, ENTERATTR b..., LOADATTR m, LEAVE..., where o is held by reference, each b
 // exists and m exists and copies alone: what LOADATTR pushes, without entering anything.
-bool memberread(machine& vm, const fusedrun& run, frame& top) {
+[[gnu::noinline]] bool memberread(machine& vm, const fusedrun& run, frame& top) {
     variable* object = referenceoperand(vm, run.name);
     if (object == nullptr) return false;
     variable* owner = pathend(vm, object, run.path);
@@ -238,7 +238,7 @@ bool memberread(machine& vm, const fusedrun& run, frame& top) {
 }
 
 // LOADLOCAL f, RESTORESCOPE, STASH, where f is held by reference: f waits on the memory stack.
-bool functionfetch(machine& vm, const fusedrun& run, frame& top) {
+[[gnu::noinline]] bool functionfetch(machine& vm, const fusedrun& run, frame& top) {
     if (!run.savesscope && !vm.savlvar) return false;
     variable* function = referenceoperand(vm, run.name);
     if (function == nullptr) return false;
@@ -251,7 +251,7 @@ bool functionfetch(machine& vm, const fusedrun& run, frame& top) {
 }
 
 // [PUSHCONST c,] UNSTASH, CALL n.
-bool call(machine& vm, const fusedrun& run, frame& top) {
+[[gnu::noinline]] bool call(machine& vm, const fusedrun& run, frame& top) {
     if (vm.memory.empty()) return false;
     variable* constant = readaheadconstant(vm, run.right);
     if (run.savesscope) vm.savlvar = vm.databasestack.back();
@@ -266,7 +266,7 @@ bool call(machine& vm, const fusedrun& run, frame& top) {
 
 // UNSTASH, then an operation, which runs once the body has moved past it, as the instruction alone
 // would: its failures leave the machine as the instruction's do.
-bool unstash(machine& vm, const fusedrun& run, frame& top) {
+[[gnu::noinline]] bool unstash(machine& vm, const fusedrun& run, frame& top) {
     if (vm.memory.empty()) return false;
     if (run.savesscope) vm.savlvar = vm.databasestack.back();
     vm.unstash();
@@ -278,7 +278,7 @@ bool unstash(machine& vm, const fusedrun& run, frame& top) {
 }
 
 // SAVESCOPE, LEAVE..., perhaps RETURN.
-bool leave(machine& vm, const fusedrun& run, frame& top) {
+[[gnu::noinline]] bool leave(machine& vm, const fusedrun& run, frame& top) {
     // Only the last instruction may empty a stack: the machine checks them before every other one.
     auto leaves = static_cast<std::size_t>(run.arguments);
     bool last = leaves == 1 && !run.then;
@@ -291,7 +291,7 @@ bool leave(machine& vm, const fusedrun& run, frame& top) {
 }
 
 // LOADLOCAL x, STORELOCAL y.
-bool store(machine& vm, const fusedrun& run, frame& top) {
+[[gnu::noinline]] bool store(machine& vm, const fusedrun& run, frame& top) {
     variable* value = lookup::findlocalvar(vm, run.name);
     if (value == nullptr) return false;
     if (run.savesscope) vm.savlvar = vm.databasestack.back();
@@ -304,7 +304,7 @@ bool store(machine& vm, const fusedrun& run, frame& top) {
 // SAVESCOPE, then LOADLOCAL x, LOADGLOBAL x or PUSHCONST c, where x exists. The push itself runs once
 // the body has moved past it, as the instruction alone would: a copy that fails (too deep) leaves the
 // machine as the instruction's failure does.
-bool load(machine& vm, const fusedrun& run, frame& top) {
+[[gnu::noinline]] bool load(machine& vm, const fusedrun& run, frame& top) {
     const instruction& in = run.right;
     vname name = in.nameoperand();
     variable* value = nullptr;
@@ -328,6 +328,8 @@ bool load(machine& vm, const fusedrun& run, frame& top) {
 
 }  // namespace
 
+// Each run is out of line: the dispatch below is then a jump, and each run saves only the registers it
+// uses, where one function holding them all saved every register for every run.
 bool runfused(machine& vm, const fusedrun& run, frame& top) {
     // The integrity check passes silently for every instruction of the run.
     if (vm.stacksmaybeempty) return false;
