@@ -110,10 +110,12 @@ void nextforpass(machine& vm, continuation&& loop) {
     startpass(vm, std::move(loop));
 }
 
+bool somethingwaits(const machine& vm) { return !vm.pending.empty() && vm.pending.back().depth == vm.codestack.size(); }
+
 // Runs what waits for the body that ended last, or for a call that pushed no body: a pass that
 // pushes no body either is followed by the next one here, in a loop.
-void resume(machine& vm) {
-    while (!vm.pending.empty() && vm.pending.back().depth == vm.codestack.size()) {
+[[gnu::noinline]] void resumewaiting(machine& vm) {
+    while (somethingwaits(vm)) {
         continuation waiting = std::move(vm.pending.back());
         vm.pending.pop_back();
         switch (waiting.what) {
@@ -132,6 +134,11 @@ void resume(machine& vm) {
                 break;
         }
     }
+}
+
+// Most bodies end, and most calls return, with nothing waiting at their depth: the test alone is inline.
+inline void resume(machine& vm) {
+    if (somethingwaits(vm)) resumewaiting(vm);
 }
 
 }  // namespace
