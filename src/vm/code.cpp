@@ -215,14 +215,19 @@ void codecache::fuse(const codeblock& body) {
     pointermethods pointer{names.intern("get"), names.intern("set")};
     for (std::size_t at = 0; at < code.size(); ++at) {
         std::optional<fusedrun> run = runat(code, at, pointer);
-        // The compiler saves the scope before nearly every operation: the run takes that in too.
-        if (!run && is(code[at], SAVESCOPE, operand::none) && (run = runat(code, at + 1, pointer))) {
-            run->savesscope = true;
-            ++run->count;
+        // The compiler saves the scope before nearly every operation, often twice with nothing between:
+        // the run takes them in too, since only the scope saved last is ever read.
+        auto saved = [&](std::size_t count) { return is(code[at + count - 1], SAVESCOPE, operand::none); };
+        for (std::size_t saves = 1; !run && at + saves < code.size() && saved(saves); ++saves) {
+            const instruction& next = code[at + saves];
+            if ((run = runat(code, at + saves, pointer))) {
+                run->savesscope = true;
+                run->count += saves;
+            } else if (ispush(next)) {
+                run = fusedrun{.form = fusedrun::shape::load, .savesscope = true, .right = next, .count = saves + 1,
+                               .end = next.end};
+            }
         }
-        if (!run && is(code[at], SAVESCOPE, operand::none) && at + 1 < code.size() && ispush(code[at + 1]))
-            run = fusedrun{.form = fusedrun::shape::load, .savesscope = true, .right = code[at + 1], .count = 2,
-                           .end = code[at + 1].end};
         if (!run) continue;
         takeending(code, at, *run);
         body.fusions.push_back(*run);
