@@ -195,14 +195,16 @@ std::optional<fusedrun> runat(const std::vector<instruction>& code, std::size_t 
     return std::nullopt;
 }
 
-// A run that pushes one value may go on with the STASH or IF that takes it.
+// A run that pushes one value may go on with the STASH, IF or RETURN that takes it.
 void takeending(const std::vector<instruction>& code, std::size_t at, fusedrun& run) {
     using shape = fusedrun::shape;
     if (run.form != shape::binary && run.form != shape::load && run.form != shape::unstash &&
         run.form != shape::memberread)
         return;
     std::size_t next = at + run.count;
-    if (next >= code.size() || !(is(code[next], STASH, operand::none) || is(code[next], IF, operand::block))) return;
+    if (next >= code.size() || !(is(code[next], STASH, operand::none) || is(code[next], IF, operand::block) ||
+                                 is(code[next], RETURN, operand::none)))
+        return;
     run.then = code[next];
     ++run.count;
     run.end = code[next].end;

@@ -98,7 +98,8 @@ struct fusedrun {
     std::int32_t arguments = 0;  // call: the count of CALL; leave: the LEAVEs
     std::size_t laststart = 0;   // call, unstash: the offset of the last instruction (CALL, the operation)
     std::vector<vname> path{};  // methodcall, memberread, memberassignment: b...
-    // binary, load, unstash, memberread: a STASH or IF (of a body read ahead) the run ends with; leave: a RETURN
+    // binary, load, unstash, memberread: a STASH, IF (of a body read ahead) or RETURN the run ends with;
+    // leave: a RETURN
     std::optional<instruction> then{};
 };
 
