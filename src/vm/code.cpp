@@ -89,8 +89,18 @@ std::optional<fusedrun> memberpath(const std::vector<instruction>& code, std::si
     std::size_t end = at + 2;
     if (end >= code.size() || !is(code[at], LOADLOCAL, operand::name) || !is(code[at + 1], ENTERTOP, operand::none))
         return std::nullopt;
-    std::vector<vname> path;
-    for (; end < code.size() && is(code[end], ENTERATTR, operand::name); ++end) path.push_back(code[end].nameoperand());
+    std::vector<pathstep> path;
+    for (;;) {
+        if (end < code.size() && is(code[end], ENTERATTR, operand::name)) {
+            path.push_back({code[end++].nameoperand()});
+        } else if (end + 1 < code.size() && is(code[end], LOADATTR, operand::name) &&
+                   is(code[end + 1], ENTERTOP, operand::none)) {
+            path.push_back({code[end].nameoperand(), true});
+            end += 2;
+        } else {
+            break;
+        }
+    }
     if (end >= code.size() || !is(code[end], LOADATTR, operand::name)) return std::nullopt;
     vname object = code[at].nameoperand();
     vname member = code[end].nameoperand();
@@ -126,8 +136,8 @@ std::optional<fusedrun> memberassignment(const std::vector<instruction>& code, s
         !is(code[at + 5], ENTERTOP, operand::none))
         return std::nullopt;
     std::size_t end = at + 6;
-    std::vector<vname> path;
-    for (; end < code.size() && is(code[end], ENTERATTR, operand::name); ++end) path.push_back(code[end].nameoperand());
+    std::vector<pathstep> path;
+    for (; end < code.size() && is(code[end], ENTERATTR, operand::name); ++end) path.push_back({code[end].nameoperand()});
     std::size_t leaves = path.size() + 1;
     if (end + 3 + leaves + 4 > code.size() || !is(code[end], PUSHCONST, operand::klass) ||
         !is(code[end + 1], STOREATTR, operand::name) || !is(code[end + 2], PTRATTR, operand::name) ||

@@ -50,6 +50,13 @@ struct instruction {
     vname nameoperand() const { return vname(name); }
 };
 
+// One step of a path into an object: ENTERATTR b enters the member as it is; LOADATTR b, ENTERTOP (what
+// an index o.b[i] is written as) first binds it to the object it was read from and names it.
+struct pathstep {
+    vname name;
+    bool loaded = false;
+};
+
 // A run of instructions that the compiler emits for one assignment, operation or step of a call, which
 // the machine carries out in one step whenever it can tell beforehand that no instruction of the run
 // would fail (see fused.cpp); otherwise the instructions run one by one.
@@ -60,11 +67,10 @@ struct fusedrun {
         // LOADLOCAL a, STASH, SAVESCOPE, LOADLOCAL b or PUSHCONST number, UNSTASH, then an arithmetic
         // or comparison instruction
         binary,
-        // LOADLOCAL o, ENTERTOP, ENTERATTR b... (the path), LOADATTR m, RESTORESCOPE, STASH: the start
-        // of a call of o.b....m(...)
+        // LOADLOCAL o, ENTERTOP, ENTERATTR b or LOADATTR b, ENTERTOP... (the path), LOADATTR m,
+        // RESTORESCOPE, STASH: the start of a call of o.b....m(...), or of an index o.b...[i]
         methodcall,
-        // LOADLOCAL o, ENTERTOP, ENTERATTR b... (the path), LOADATTR m, a LEAVE for each object entered:
-        // a read of o.b....m
+        // LOADLOCAL o, ENTERTOP, the path, LOADATTR m, a LEAVE for each object entered: a read of o.b....m
         memberread,
         // LOADLOCAL f, RESTORESCOPE, STASH: the start of a call of f(...)
         functionfetch,
@@ -97,7 +103,7 @@ struct fusedrun {
     std::size_t end = 0;      // offset after the run
     std::int32_t arguments = 0;  // call: the count of CALL; leave: the LEAVEs
     std::size_t laststart = 0;   // call, unstash: the offset of the last instruction (CALL, the operation)
-    std::vector<vname> path{};  // methodcall, memberread, memberassignment: b...
+    std::vector<pathstep> path{};  // methodcall, memberread, memberassignment (entered steps only): b...
     // binary, load, unstash, memberread: a STASH, IF (of a body read ahead) or RETURN the run ends with;
     // leave: a RETURN
     std::optional<instruction> then{};

@@ -6,6 +6,8 @@
 // values made before against values made after).
 #include "vm/fused.hpp"
 
+#include <algorithm>
+
 #include "vm/arithmetic.hpp"
 #include "vm/calls.hpp"
 #include "vm/lookup.hpp"
@@ -161,12 +163,32 @@ void fetchedandpopped(variable& object, vname name) {
     object.fresh = false;
 }
 
-// The object ENTERATTR b... would leave entered after `object`: each b a member of the one before,
-// entered as it is; null when one is missing.
-variable* pathend(machine& vm, variable* object, const std::vector<vname>& path) {
-    for (vname name : path)
-        if (object != nullptr) object = vm.findmember(*object, name);
+// The object the path leads to from `object`, found without changing anything; null when a member is
+// missing, or when a loaded one is a number, string or pointer (LOADATTR would enter a copy of it).
+variable* pathend(machine& vm, variable* object, const std::vector<pathstep>& path) {
+    for (const pathstep& step : path) {
+        if (object == nullptr) return nullptr;
+        object = vm.findmember(*object, step.name);
+        if (object != nullptr && step.loaded && isvaluekind(object->identifier)) return nullptr;
+    }
     return object;
+}
+
+// Goes along a path that pathend found whole, as its instructions would: each loaded member is bound
+// to the object it was read from and named, as LOADATTR leaves it. visit(member) sees each member.
+template <typename visitor>
+void walkpath(machine& vm, variable* object, const std::vector<pathstep>& path, visitor&& visit) {
+    for (const pathstep& step : path) {
+        variable* member = vm.findmember(*object, step.name);
+        if (step.loaded) {
+            vm.gc.changed(*member);
+            member->self = object;
+            member->name = step.name;
+            member->fresh = false;
+        }
+        visit(member);
+        object = member;
+    }
 }
 
 // The value on top of the data stack, then PTRLOCAL o, ENTERTOP, LOADATTR "get", CALL 0, LEAVE, ENTERTOP,
@@ -193,7 +215,7 @@ variable* pathend(machine& vm, variable* object, const std::vector<vname>& path)
     return true;
 }
 
-// LOADLOCAL o, ENTERTOP, ENTERATTR b..., LOADATTR m, RESTORESCOPE, STASH, where o and m are held by
+// LOADLOCAL o, ENTERTOP, the path b..., LOADATTR m, RESTORESCOPE, STASH, where o and m are held by
 // reference (no copies) and each b exists: o and each b are entered, the last with the saved scope, and
 // m, bound to the last object entered, waits on the memory stack.
 [[gnu::noinline]] bool methodcall(machine& vm, const fusedrun& run, frame& top) {
@@ -207,10 +229,10 @@ variable* pathend(machine& vm, variable* object, const std::vector<vname>& path)
     fetchedandpopped(*object, run.name);
     if (run.savesscope) vm.savlvar = vm.databasestack.back();
     vm.callstack.push_back(object);
-    for (vname name : run.path) {
+    walkpath(vm, object, run.path, [&vm](variable* member) {
         vm.databasestack.emplace_back();
-        vm.callstack.push_back(vm.findmember(*vm.callstack.back(), name));
-    }
+        vm.callstack.push_back(member);
+    });
     vm.databasestack.push_back(*vm.savlvar);
     method->self = owner;
     method->name = run.member;
@@ -220,7 +242,7 @@ variable* pathend(machine& vm, variable* object, const std::vector<vname>& path)
     return true;
 }
 
-// LOADLOCAL o, ENTERTOP, ENTERATTR b..., LOADATTR m, LEAVE..., where o is held by reference, each b
+// LOADLOCAL o, ENTERTOP, the path b..., LOADATTR m, LEAVE..., where o is held by reference, each b
 // exists and m exists and copies alone: what LOADATTR pushes, without entering anything.
 [[gnu::noinline]] bool memberread(machine& vm, const fusedrun& run, frame& top) {
     variable* object = referenceoperand(vm, run.name);
@@ -231,6 +253,8 @@ variable* pathend(machine& vm, variable* object, const std::vector<vname>& path)
     if (member == nullptr || (isvaluekind(member->identifier) && !vm.copiesalone(*member))) return false;
     if (run.savesscope) vm.savlvar = vm.databasestack.back();
     fetchedandpopped(*object, run.name);
+    bool loads = std::any_of(run.path.begin(), run.path.end(), [](const pathstep& step) { return step.loaded; });
+    if (loads) walkpath(vm, object, run.path, [](variable*) {});
     vm.pushmember(owner, member, run.member);
     advance(vm, top, run);
     runending(vm, run, top);
