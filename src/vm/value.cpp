@@ -79,8 +79,13 @@ std::string textof(const variable& value, bool quote, printing& open) {
 
 std::string textofhere(const variable& value, bool quote, printing& open) {
     switch (value.identifier) {
-        case vtype::builtin_string:
-            return quote ? "\"" + value.stringval.str() + "\"" : value.stringval.str();
+        case vtype::builtin_string: {
+            if (!quote) return value.stringval.str();
+            std::string quoted = "\"";
+            quoted += value.stringval.str();
+            quoted += '"';
+            return quoted;
+        }
         case vtype::builtin_int:
             return std::to_string(value.intval);
         case vtype::builtin_float:
