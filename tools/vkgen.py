@@ -453,8 +453,11 @@ class Program:
         if obj is None:
             return
         field, kind = self.r.choice(list(self.classes[self.kindof(obj)[4:]]["fields"].items()) or [("extra", "int")])
-        if self.r.random() < 0.5:
+        form = self.r.random()
+        if form < 0.35:
             self.emit("$@ " + obj + " {", "    @" + field + " = " + self.expr(kind), "}")
+        elif form < 0.7:
+            self.emit(obj + "." + field + " = " + self.expr(kind))
         else:
             self.emit("setattr(" + obj + ', "' + field + '", ' + self.expr(kind) + ")")
         self.show("str(getattr(" + obj + ', "' + field + '"))')
@@ -587,6 +590,10 @@ class Program:
                       "    return self.get()", "}")
             methods["get"] = ([], "int")
             methods["add"] = (["int"], "int")
+            # A list held by a member, indexed through it.
+            self.emit("def pair() {", "    self.box = [self." + field + ", 2]",
+                      "    return (self.box[0]+self.box[sizeof(self.box)-1])", "}")
+            methods["pair"] = ([], "int")
         if strs:
             field = r.choice(strs)
             result = "(self." + field + '+":"+str(self.get()))' if ints else "self." + field
