@@ -83,24 +83,30 @@ bool ispush(const instruction& in) {
            is(in, PUSHCONST, operand::real) || is(in, PUSHCONST, operand::string);
 }
 
-// LOADLOCAL o, ENTERTOP, ENTERATTR b..., LOADATTR m, then RESTORESCOPE, STASH or a LEAVE for each object
+// The steps of a path from code[end] on, moving `end` past them: each ENTERATTR b, and where `loaded`
+// each LOADATTR b, ENTERTOP too.
+std::vector<pathstep> readpath(const std::vector<instruction>& code, std::size_t& end, bool loaded) {
+    std::vector<pathstep> path;
+    for (;;) {
+        if (end < code.size() && is(code[end], ENTERATTR, operand::name)) {
+            path.push_back({code[end++].nameoperand()});
+        } else if (loaded && end + 1 < code.size() && is(code[end], LOADATTR, operand::name) &&
+                   is(code[end + 1], ENTERTOP, operand::none)) {
+            path.push_back({code[end].nameoperand(), true});
+            end += 2;
+        } else {
+            return path;
+        }
+    }
+}
+
+// LOADLOCAL o, ENTERTOP, the path b..., LOADATTR m, then RESTORESCOPE, STASH or a LEAVE for each object
 // entered.
 std::optional<fusedrun> memberpath(const std::vector<instruction>& code, std::size_t at) {
     std::size_t end = at + 2;
     if (end >= code.size() || !is(code[at], LOADLOCAL, operand::name) || !is(code[at + 1], ENTERTOP, operand::none))
         return std::nullopt;
-    std::vector<pathstep> path;
-    for (;;) {
-        if (end < code.size() && is(code[end], ENTERATTR, operand::name)) {
-            path.push_back({code[end++].nameoperand()});
-        } else if (end + 1 < code.size() && is(code[end], LOADATTR, operand::name) &&
-                   is(code[end + 1], ENTERTOP, operand::none)) {
-            path.push_back({code[end].nameoperand(), true});
-            end += 2;
-        } else {
-            break;
-        }
-    }
+    std::vector<pathstep> path = readpath(code, end, true);
     if (end >= code.size() || !is(code[end], LOADATTR, operand::name)) return std::nullopt;
     vname object = code[at].nameoperand();
     vname member = code[end].nameoperand();
@@ -136,8 +142,7 @@ std::optional<fusedrun> memberassignment(const std::vector<instruction>& code, s
         !is(code[at + 5], ENTERTOP, operand::none))
         return std::nullopt;
     std::size_t end = at + 6;
-    std::vector<pathstep> path;
-    for (; end < code.size() && is(code[end], ENTERATTR, operand::name); ++end) path.push_back({code[end].nameoperand()});
+    std::vector<pathstep> path = readpath(code, end, false);
     std::size_t leaves = path.size() + 1;
     if (end + 3 + leaves + 4 > code.size() || !is(code[end], PUSHCONST, operand::klass) ||
         !is(code[end + 1], STOREATTR, operand::name) || !is(code[end + 2], PTRATTR, operand::name) ||

@@ -181,10 +181,8 @@ void walkpath(machine& vm, variable* object, const std::vector<pathstep>& path, 
     for (const pathstep& step : path) {
         variable* member = vm.findmember(*object, step.name);
         if (step.loaded) {
-            vm.gc.changed(*member);
-            member->self = object;
-            member->name = step.name;
-            member->fresh = false;
+            vm.bindmember(object, *member, step.name);
+            member->fresh = false;  // as ENTERTOP leaves it
         }
         visit(member);
         object = member;

@@ -140,9 +140,7 @@ void machine::pushfetched(variable* value, vname name) {
 
 void machine::pushmember(variable* object, variable* member, vname name) {
     variable* fetched = getvar(member);
-    gc.changed(*fetched);
-    fetched->self = object;
-    fetched->name = name;
+    bindmember(object, *fetched, name);
     // A copy is held by the data stack alone, as a fetched local's is.
     if (fetched != member)
         pushfresh(fetched);

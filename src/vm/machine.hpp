@@ -204,6 +204,12 @@ public:
     void pushfetched(variable* value, vname name);
     // LOADATTR's push: getvar(member) under `name`, bound to `object`, the object the member was read from.
     void pushmember(variable* object, variable* member, vname name);
+    // What LOADATTR leaves on the value it pushes: bound to `object` and named.
+    void bindmember(variable* object, variable& fetched, vname name) {
+        gc.changed(fetched);
+        fetched.self = object;
+        fetched.name = name;
+    }
     // STORELOCAL: the top of the data stack becomes the local `name`.
     void storelocal(vname name);
     // STASH: the top of the data stack goes to the memory stack.
