@@ -92,6 +92,7 @@ struct fusedrun {
         // `right`), when no longer run begins there
         load,
     };
+    static constexpr std::size_t shapes = static_cast<std::size_t>(shape::load) + 1;
     shape form;
     byte opcode = 0;          // binary, unstash: the operation
     bool savesscope = false;  // a SAVESCOPE comes first

@@ -129,7 +129,7 @@ void machine::rununtil(std::size_t depth) {
             // A run counts as the instructions it stands for; one that would pass the limit runs them one
             // by one, so that the limit stops the very instruction it reaches.
             bool withinlimit = settings.maxsteps == 0 || steps - 1 + run.count <= settings.maxsteps;
-            if (withinlimit && runfused(*this, run, top)) return;
+            if (withinlimit && !stacksmaybeempty && runfused(*this, run, top)) return;
         }
         ++top.hint;
         top.next = in.end;

@@ -350,24 +350,11 @@ void walkpath(machine& vm, variable* object, const std::vector<pathstep>& path, 
 
 }  // namespace
 
-// Each run is out of line: the dispatch below is then a jump, and each run saves only the registers it
-// uses, where one function holding them all saved every register for every run.
-bool runfused(machine& vm, const fusedrun& run, frame& top) {
-    // The integrity check passes silently for every instruction of the run.
-    if (vm.stacksmaybeempty) return false;
-    switch (run.form) {
-        case fusedrun::shape::assignment: return assignment(vm, run, top);
-        case fusedrun::shape::binary: return binary(vm, run, top);
-        case fusedrun::shape::methodcall: return methodcall(vm, run, top);
-        case fusedrun::shape::memberread: return memberread(vm, run, top);
-        case fusedrun::shape::functionfetch: return functionfetch(vm, run, top);
-        case fusedrun::shape::call: return call(vm, run, top);
-        case fusedrun::shape::leave: return leave(vm, run, top);
-        case fusedrun::shape::load: return load(vm, run, top);
-        case fusedrun::shape::unstash: return unstash(vm, run, top);
-        case fusedrun::shape::memberassignment: return memberassignment(vm, run, top);
-        default: return store(vm, run, top);
-    }
-}
+// Each run is out of line and found in a table by its shape: the dispatch is then one indirect call,
+// and each run saves only the registers it uses, where one function holding them all saved every
+// register for every run. In the order of fusedrun::shape.
+const std::array<fusedhandler, fusedrun::shapes> fusedhandlers = {
+    assignment, binary, methodcall, memberread, functionfetch, call, leave, unstash, store, memberassignment, load,
+};
 
 }  // namespace V4VM
