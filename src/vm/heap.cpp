@@ -29,17 +29,6 @@ void heap::addchunk() {
 }
 #endif
 
-void heap::free(variable* value) {
-    if (value->lazymethod) lazymethods.erase(value->serial);
-    value->~variable();
-    --live;
-#if defined(VESK_SANITIZE)
-    ::operator delete(value);
-#else
-    freelist = new (value) freecell{freetag, freelist};
-#endif
-}
-
 variable* heap::makelazymethod(std::uint64_t serial) {
     if (youngmethodvalues.size() == youngmethodvalues.capacity())
         youngmethodvalues.reserve(youngmethodvalues.capacity() * 2 + 16);  // room first, as for values

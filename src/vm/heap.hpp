@@ -96,7 +96,22 @@ private:
         return cell;
 #endif
     }
-    void free(variable* value);
+    // Most dead values own nothing apart from their fields (numbers, functions, objects without
+    // members): such a value needs no destroying, only its cell back.
+    void free(variable* value) {
+        if (!value->lazymethod && value->ownsnothing()) return givecellback(value);
+        if (value->lazymethod) lazymethods.erase(value->serial);
+        value->~variable();
+        givecellback(value);
+    }
+    void givecellback(void* cell) {
+        --live;
+#if defined(VESK_SANITIZE)
+        ::operator delete(cell);
+#else
+        freelist = new (cell) freecell{freetag, freelist};
+#endif
+    }
     void restartpacing();
     bool pacingreached() const { return madesince >= madelimit || bytessince >= byteslimit; }
     // As values are made the counters only grow: the flag is only ever raised, never lowered, so that

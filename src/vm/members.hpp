@@ -53,6 +53,7 @@ public:
 
     bool empty() const { return word == 0 || (!islazy() && plain()->empty()); }
     bool islazy() const { return (word & 1) != 0; }
+    bool isbare() const { return word == 0; }  // no members, nor a map or a note for them
 
     // The note: kind, whether serials follow the names' order (a copy) or the table's order (a fresh
     // value), and the first reserved serial.

@@ -114,6 +114,8 @@ public:
     // Whether the value holds nothing apart from its fields: no member, text or payload of its own,
     // so that operator= on a fresh value comes down to assignfields.
     bool holdsonlyfields() const { return attributes.empty() && more == nullptr && stringval.empty(); }
+    // Whether destroying the value would free nothing: no member map, text or payload to release.
+    bool ownsnothing() const { return attributes.isbare() && more == nullptr && stringval.bufferaddress() == nullptr; }
     void assignfields(const variable& other) {
         identifier = other.identifier;
         name = other.name;
