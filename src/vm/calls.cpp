@@ -105,8 +105,9 @@ void nextwhilepass(machine& vm, continuation&& loop) {
 }
 
 void nextforpass(machine& vm, continuation&& loop) {
-    if (loop.position >= loop.elements.size()) return;
-    loop.names.set(vm.elementname, loop.elements[loop.position++]);
+    const std::vector<variable*>& elements = loop.snapshot();
+    if (loop.position >= elements.size()) return;
+    loop.names.set(vm.elementname, elements[loop.position++]);
     startpass(vm, std::move(loop));
 }
 
@@ -177,11 +178,17 @@ void runfor(machine& vm, variable* block) {
     continuation loop{continuation::kind::forloop, 0};
     loop.block = block;
     loop.collection = vm.popforreading();
-    // The elements the collection holds now: the body may change it without changing the loop.
-    if (loop.collection->identifier == vtype::builtin_list)
-        loop.elements = loop.collection->listval();
-    else if (loop.collection->identifier == vtype::builtin_dict)
+    // The elements the collection holds now: the body may change it without changing the loop. A
+    // list's are read in place until it changes (a list without a payload has none, and gets them
+    // only after the loop has ended).
+    if (loop.collection->identifier == vtype::builtin_list) {
+        if (loop.collection->more) {
+            loop.inplace = true;
+            loop.collection->more->snapshot.taken = true;
+        }
+    } else if (loop.collection->identifier == vtype::builtin_dict) {
         for (const auto& [key, value] : loop.collection->dictval()) loop.elements.push_back(key);
+    }
     loop.names = vm.currentscope();
     nextforpass(vm, std::move(loop));
     resume(vm);

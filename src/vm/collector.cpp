@@ -118,6 +118,7 @@ void markroots(machine& vm, bool youngonly, marker& marks) {
         marks.reach(waiting.collection);
         // A snapshot never changes: once a young collection has made its elements old, later ones
         // skip it.
+        if (waiting.inplace) continue;  // the collection holds them
         if (!(youngonly && waiting.elementsold)) marks.reachonce(waiting.elements);
         waiting.elementsold = true;
     }

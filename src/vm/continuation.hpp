@@ -22,7 +22,11 @@ struct continuation {
     variable* block = nullptr;     // loops: the body, as the function value run for each pass
     scope names{};                 // loops: the scope the next pass starts from
     variable* collection = nullptr;      // FOR: the collection, kept while its elements are run
-    std::vector<variable*> elements{};   // FOR: its elements when the loop started
+    // FOR: its elements when the loop started, read in place from a list until the list changes
+    // (see machine::beforelistchange): nothing can tell the list's elements from a copy of them.
+    std::vector<variable*> elements{};
+    bool inplace = false;
+    const std::vector<variable*>& snapshot() const { return inplace ? collection->listval() : elements; }
     std::size_t position = 0;            // FOR: the next element to run
     bool elementsold = false;            // FOR: a young collection found the elements old already
 };

@@ -167,6 +167,9 @@ public:
         return spare;
     }
     variable* getpointer(variable* value);
+    // Before the elements of `list` change (or the list is assigned over): a FOR loop that reads them
+    // in place as its snapshot gets a copy of its own.
+    void beforelistchange(variable& list);
     // `target` = `source` with every field but identity (the ASSIGN instruction, a pointer's set).
     void assign(variable& target, const variable& source);
 

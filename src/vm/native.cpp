@@ -92,12 +92,14 @@ variable* getelement(const variable& list, std::int32_t index) {
 
 void setelement(machine& vm, variable& list, std::int32_t index, variable* value) {
     if (outofrange(index, lengthof(list))) outofbounds("setting", index, lengthof(list));
+    vm.beforelistchange(list);
     variable*& element = list.more->listval[static_cast<std::size_t>(index)];
     vm.gc.listchanged(list, static_cast<std::size_t>(index));
     element = value;
 }
 
 void appendelement(machine& vm, variable& list, variable* element) {
+    vm.beforelistchange(list);
     std::vector<variable*>& elements = list.listval();
     vm.gc.listchanged(list, elements.size());
     elements.push_back(element);
@@ -105,6 +107,7 @@ void appendelement(machine& vm, variable& list, variable* element) {
 }
 
 void eraseelement(machine& vm, variable& list, std::size_t position) {
+    vm.beforelistchange(list);
     std::vector<variable*>& elements = list.listval();
     vm.gc.listchanged(list, position);  // the elements after it move
     elements.erase(elements.begin() + static_cast<std::ptrdiff_t>(position));

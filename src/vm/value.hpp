@@ -66,10 +66,22 @@ public:
     std::size_t count = 0;
 };
 
+// Whether a FOR loop may read a list's elements in place as its snapshot: the machine gives such loops
+// a copy of their own before the list changes (machine::beforelistchange). A copy of the list starts
+// without; an assignment keeps the target's own.
+class snapshotnote {
+public:
+    snapshotnote() = default;
+    snapshotnote(const snapshotnote&) {}
+    snapshotnote& operator=(const snapshotnote&) { return *this; }
+    bool taken = false;
+};
+
 // The payloads few values have, kept apart so that numbers, strings and functions stay small.
 struct aggregate {
     std::vector<variable*> listval;
     oldprefix oldelements;
+    snapshotnote snapshot;
     dictmap dictval;
     std::shared_ptr<hostdata> host;  // what the library keeps here (file objects: their stream)
 };

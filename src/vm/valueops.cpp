@@ -224,9 +224,21 @@ variable* machine::getpointer(variable* value) {
 void machine::assign(variable& target, const variable& source) {
     if (&target == &source) return;
     if (source.more) values.notebytes(source.more->listval.size() * sizeof(variable*));
+    beforelistchange(target);
     gc.changed(target);
     target = source;
     if (&target == progroot) rootanswers.clear();
+}
+
+void machine::beforelistchange(variable& list) {
+    if (!list.more || !list.more->snapshot.taken) return;
+    for (continuation& waiting : pending)
+        if (waiting.what == continuation::kind::forloop && waiting.inplace && waiting.collection == &list) {
+            waiting.elements = list.more->listval;
+            waiting.inplace = false;
+            waiting.elementsold = false;  // the next young collection looks at them
+        }
+    list.more->snapshot.taken = false;  // only now: a failed copy leaves every loop as it was
 }
 
 variable* machine::findmember(variable& owner, vname name) {
