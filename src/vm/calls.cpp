@@ -179,8 +179,7 @@ void runfor(machine& vm, variable* block) {
     loop.block = block;
     loop.collection = vm.popforreading();
     // The elements the collection holds now: the body may change it without changing the loop. A
-    // list's are read in place until it changes (a list without a payload has none, and gets them
-    // only after the loop has ended).
+    // list's are read in place until it changes; a list without a payload has none to run.
     if (loop.collection->identifier == vtype::builtin_list) {
         if (loop.collection->more) {
             loop.inplace = true;

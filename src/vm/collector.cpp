@@ -116,9 +116,9 @@ void markroots(machine& vm, bool youngonly, marker& marks) {
         marks.reach(waiting.names);
         if (waiting.what != continuation::kind::forloop) continue;
         marks.reach(waiting.collection);
+        if (waiting.inplace) continue;  // the collection holds them
         // A snapshot never changes: once a young collection has made its elements old, later ones
         // skip it.
-        if (waiting.inplace) continue;  // the collection holds them
         if (!(youngonly && waiting.elementsold)) marks.reachonce(waiting.elements);
         waiting.elementsold = true;
     }
