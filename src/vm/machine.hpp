@@ -168,8 +168,10 @@ public:
     }
     variable* getpointer(variable* value);
     // Before the elements of `list` change (or the list is assigned over): a FOR loop that reads them
-    // in place as its snapshot gets a copy of its own.
-    void beforelistchange(variable& list);
+    // in place as its snapshot gets a copy of its own. Inline, since every assignment asks.
+    void beforelistchange(variable& list) {
+        if (list.more && list.more->snapshot.taken) givesnapshots(list);
+    }
     // `target` = `source` with every field but identity (the ASSIGN instruction, a pointer's set).
     void assign(variable& target, const variable& source);
 
@@ -239,6 +241,7 @@ private:
     bool goeson(const frame& top) const { return top.next < top.body->size() && !values.collectiondue(); }
     void finished(runoutcome& outcome) const;
     bool copiesalonewithmembers(const variable& value);
+    void givesnapshots(variable& list);
     void remake(variable& spare, vtype type) {
         spare.identifier = type;
         spare.name = vname();

@@ -230,8 +230,7 @@ void machine::assign(variable& target, const variable& source) {
     if (&target == progroot) rootanswers.clear();
 }
 
-void machine::beforelistchange(variable& list) {
-    if (!list.more || !list.more->snapshot.taken) return;
+void machine::givesnapshots(variable& list) {
     for (continuation& waiting : pending)
         if (waiting.what == continuation::kind::forloop && waiting.inplace && waiting.collection == &list) {
             waiting.elements = list.more->listval;
