@@ -273,7 +273,7 @@ bool codecache::readahead(const codeblock& body, operandkind kind, const operand
     if (kind == operandkind::name) {
         if (piece.tag != STRING) return false;
         into.kind = instruction::operand::name;
-        into.name = names.intern(piece.text).key();
+        into.name = names.intern(piece.text).interned();
         return true;
     }
     if (kind == operandkind::count) {

@@ -39,7 +39,7 @@ struct instruction {
     std::size_t start = 0;    // offset of the opcode in its body
     std::size_t end = 0;      // offset of the next instruction; for atruntime, of the operand's tag
     union {
-        const std::string* name;  // interned
+        const internedtext* name;
         std::int32_t integer;
         float real;
         const text* string;

@@ -1,12 +1,13 @@
 #pragma once
 
-#include <absl/container/node_hash_set.h>
+#include <absl/container/node_hash_map.h>
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "vm/text.hpp"
 
@@ -15,19 +16,26 @@ namespace V4VM {
 // A name as values, scopes and member maps hold it: one interned text, so that storing, copying and
 // comparing a name never touches its characters. Texts are interned by the machine that runs the
 // program and live as long as it.
-extern const std::string unnamedtext;  // "Unnamed Variable"
+//
+// An interned text comes with its place in the order of interning (from 1; the default name's is 0),
+// which lets a small table keyed by names spread them by a number every run of a program gives the
+// same, where their addresses would fall as the allocator places them.
+using internedtext = std::pair<const std::string, std::uint32_t>;
+extern const internedtext unnamedtext;  // "Unnamed Variable"
 
 class vname {
 public:
-    vname() : text(&unnamedtext) {}
-    explicit vname(const std::string* interned) : text(interned) {}
-    const std::string& str() const { return *text; }
-    const std::string* key() const { return text; }
-    friend bool operator==(vname a, vname b) { return a.text == b.text; }
-    friend bool operator==(vname a, std::string_view b) { return *a.text == b; }
+    vname() : entry(&unnamedtext) {}
+    explicit vname(const internedtext* interned) : entry(interned) {}
+    const std::string& str() const { return entry->first; }
+    const std::string* key() const { return &entry->first; }
+    std::uint32_t order() const { return entry->second; }
+    const internedtext* interned() const { return entry; }
+    friend bool operator==(vname a, vname b) { return a.entry == b.entry; }
+    friend bool operator==(vname a, std::string_view b) { return a.entry->first == b; }
 
 private:
-    const std::string* text;
+    const internedtext* entry;
 };
 
 // Members are listed in the order of their names' texts, as every copy and listing shows them.
@@ -57,7 +65,7 @@ private:
     std::array<recentname, recentcount> recentnames{};
 
     // Node-based, so that an interned text never moves; looked up by a view, with no text made.
-    absl::node_hash_set<std::string> texts;
+    absl::node_hash_map<std::string, std::uint32_t> texts;
 };
 
 }  // namespace V4VM

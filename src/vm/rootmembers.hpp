@@ -32,8 +32,9 @@ private:
         variable* member = nullptr;
     };
     static constexpr std::size_t size = 256;
-    // Interned texts lie at least 32 bytes apart.
-    static std::size_t slot(vname name) { return reinterpret_cast<std::uintptr_t>(name.key()) / 32 % size; }
+    // By the order of interning: every run of a program spreads its names alike, and the first 256
+    // names each have a slot of their own.
+    static std::size_t slot(vname name) { return name.order() % size; }
     std::array<entry, size> entries{};
 };
 
