@@ -193,4 +193,15 @@ void runfor(machine& vm, variable* block) {
     resume(vm);
 }
 
+// A list about to change gives every loop that reads it in place the copy its snapshot stands for.
+void machine::givesnapshots(variable& list) {
+    for (continuation& waiting : pending)
+        if (waiting.what == continuation::kind::forloop && waiting.inplace && waiting.collection == &list) {
+            waiting.elements = list.more->listval;
+            waiting.inplace = false;
+            waiting.elementsold = false;  // the next young collection looks at them
+        }
+    list.more->snapshot.taken = false;  // only now: a failed copy leaves every loop as it was
+}
+
 }  // namespace V4VM

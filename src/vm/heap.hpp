@@ -99,8 +99,10 @@ private:
     // Most dead values own nothing apart from their fields (numbers, functions, objects without
     // members): such a value needs no destroying, only its cell back.
     void free(variable* value) {
-        if (!value->lazymethod && value->ownsnothing()) return givecellback(value);
-        if (value->lazymethod) lazymethods.erase(value->serial);
+        if (value->lazymethod)
+            lazymethods.erase(value->serial);
+        else if (value->ownsnothing())
+            return givecellback(value);
         value->~variable();
         givecellback(value);
     }

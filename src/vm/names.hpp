@@ -13,16 +13,15 @@
 
 namespace V4VM {
 
-// A name as values, scopes and member maps hold it: one interned text, so that storing, copying and
-// comparing a name never touches its characters. Texts are interned by the machine that runs the
-// program and live as long as it.
-//
-// An interned text comes with its place in the order of interning (from 1; the default name's is 0),
-// which lets a small table keyed by names spread them by a number every run of a program gives the
-// same, where their addresses would fall as the allocator places them.
+// An interned text and its place in the order of interning (from 1; the default name's is 0), which
+// lets a small table keyed by names spread them by a number every run of a program gives the same,
+// where their addresses would fall as the allocator places them.
 using internedtext = std::pair<const std::string, std::uint32_t>;
 extern const internedtext unnamedtext;  // "Unnamed Variable"
 
+// A name as values, scopes and member maps hold it: one interned text, so that storing, copying and
+// comparing a name never touches its characters. Texts are interned by the machine that runs the
+// program and live as long as it.
 class vname {
 public:
     vname() : entry(&unnamedtext) {}

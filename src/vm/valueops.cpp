@@ -230,16 +230,6 @@ void machine::assign(variable& target, const variable& source) {
     if (&target == progroot) rootanswers.clear();
 }
 
-void machine::givesnapshots(variable& list) {
-    for (continuation& waiting : pending)
-        if (waiting.what == continuation::kind::forloop && waiting.inplace && waiting.collection == &list) {
-            waiting.elements = list.more->listval;
-            waiting.inplace = false;
-            waiting.elementsold = false;  // the next young collection looks at them
-        }
-    list.more->snapshot.taken = false;  // only now: a failed copy leaves every loop as it was
-}
-
 variable* machine::findmember(variable& owner, vname name) {
     const memberset& members = owner.attributes;
     if (members.islazy()) {
