@@ -14,8 +14,8 @@ namespace {
 // values: whatever young values they hold, the remembered set leads to.
 class marker {
 public:
-    marker(machine& vm, std::uint32_t epoch, bool youngonly, std::vector<variable*>& pending)
-        : vm(vm), epoch(epoch), youngonly(youngonly), pending(pending) {}
+    marker(machine& vm, std::uint32_t epoch, std::uint32_t round, bool youngonly, std::vector<variable*>& pending)
+        : vm(vm), epoch(epoch), round(round), youngonly(youngonly), pending(pending) {}
 
     void reach(variable* value) {
         ++reached;
@@ -23,7 +23,7 @@ public:
         value->collectionmark = epoch;
         // Numbers and plain strings lead nowhere: counted here rather than queued.
         if (value->self == nullptr && value->attributes.empty() && value->pntrval() == nullptr && !value->more)
-            livebytes += sizeof(variable) + value->stringval.payloadbytes();
+            livebytes += sizeof(variable) + value->stringval.payloadbytes(round);
         else
             pending.push_back(value);
     }
@@ -59,7 +59,7 @@ public:
         while (!pending.empty()) {
             variable* value = pending.back();
             pending.pop_back();
-            livebytes += sizeof(variable) + value->stringval.payloadbytes();
+            livebytes += sizeof(variable) + value->stringval.payloadbytes(round);
             if (const membermap* members = value->attributes.plain())
                 livebytes += members->capacity() * sizeof(membermap::value_type);
             if (value->more)
@@ -93,6 +93,7 @@ private:
 
     machine& vm;
     std::uint32_t epoch;
+    std::uint32_t round;
     bool youngonly;
     std::vector<variable*>& pending;  // the collector's, kept between collections with its room
 };
@@ -165,7 +166,7 @@ void collector::collectdue(machine& vm) {
 
 void collector::collectyoung(machine& vm) {
     if (++epoch == 0) epoch = 1;  // 0 is the mark of values never reached
-    marker marks(vm, epoch, true, pending);
+    marker marks(vm, epoch, countround, true, pending);
     markroots(vm, true, marks);
     for (variable* value : remembered) {
         value->remembered = false;
@@ -190,9 +191,10 @@ void collector::collectyoung(machine& vm) {
 
 void collector::collect(machine& vm) {
     if (++epoch == 0) epoch = 1;
+    if (++countround == 0) countround = 1;
     for (variable* value : remembered) value->remembered = false;
     remembered.clear();
-    marker marks(vm, epoch, false, pending);
+    marker marks(vm, epoch, countround, false, pending);
     markroots(vm, false, marks);
     marks.drain();
 

@@ -72,6 +72,10 @@ private:
     std::size_t fullbytes = 0;
     std::size_t oldbytes = 0;
     std::uint32_t epoch = 0;
+    // A string buffer that many values share is live data once: each is counted in the first collection
+    // that finds it after a full one, into the full collection's bytes or the old values' (0 is the
+    // round of buffers never counted).
+    std::uint32_t countround = 1;
     std::vector<variable*> pending;
     std::vector<variable*> remembered;
 };

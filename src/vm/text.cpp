@@ -9,7 +9,7 @@ namespace V4VM {
 text::shared* text::allocate(std::size_t capacity) {
     void* memory = std::malloc(sizeof(shared) + capacity);
     if (memory == nullptr) throw std::bad_alloc();
-    return new (memory) shared{1, 0, capacity};
+    return new (memory) shared{1, 0, 0, capacity};
 }
 
 text::text(std::string_view bytes) {

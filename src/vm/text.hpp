@@ -56,15 +56,21 @@ public:
     // This text followed by `more`.
     text append(std::string_view more) const;
 
-    // Bytes held by the buffer, counted once however many texts share it: only the text that ends at
-    // the buffer's used end reports them.
-    std::size_t payloadbytes() const {
-        return buffer && buffer->used == length ? sizeof(shared) + buffer->capacity : 0;
+    // Bytes held by the buffer, for a count of live data that reports each buffer once in a `round`
+    // however many texts share it: the first text of the round that ends at the buffer's used end
+    // reports them (a buffer that only shorter texts hold goes uncounted).
+    std::size_t payloadbytes(std::uint32_t round) const {
+        if (buffer == nullptr || buffer->used != length || buffer->countedround == round) return 0;
+        buffer->countedround = round;
+        return sizeof(shared) + buffer->capacity;
     }
 
 private:
     struct shared {
-        std::uint64_t refs;
+        // Every reference is a text in a value or on the way to one, so 2^32 of them would need far more
+        // memory than a machine has; 32 bits leave room for the round in the same 8 bytes.
+        std::uint32_t refs;
+        std::uint32_t countedround;
         std::size_t used;
         std::size_t capacity;
         char* bytes() { return reinterpret_cast<char*>(this + 1); }
