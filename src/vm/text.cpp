@@ -24,8 +24,8 @@ text text::append(std::string_view more) const {
     text result;
     std::size_t total = length + more.size();
     if (buffer && buffer->used == length && buffer->capacity >= total) {
+        share(buffer);
         result.buffer = buffer;
-        ++buffer->refs;
     } else {
         // Room to grow: a text built by repeated concatenation is copied a logarithmic number of times.
         result.buffer = allocate(total + total / 2);

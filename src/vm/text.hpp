@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <new>
 #include <string>
 #include <string_view>
 
@@ -19,14 +20,14 @@ public:
     explicit text(std::string_view bytes);
     // Copies share the buffer. Inline: every value holds a text, and most hold none.
     text(const text& other) : buffer(other.buffer), length(other.length) {
-        if (buffer) ++buffer->refs;
+        if (buffer) share(buffer);
     }
     text(text&& other) noexcept : buffer(other.buffer), length(other.length) {
         other.buffer = nullptr;
         other.length = 0;
     }
     text& operator=(const text& other) {
-        if (other.buffer) ++other.buffer->refs;
+        if (other.buffer) share(other.buffer);
         release();
         buffer = other.buffer;
         length = other.length;
@@ -67,8 +68,7 @@ public:
 
 private:
     struct shared {
-        // Every reference is a text in a value or on the way to one, so 2^32 of them would need far more
-        // memory than a machine has; 32 bits leave room for the round in the same 8 bytes.
+        // 32 bits, to leave room for the round in the same 8 bytes (see share()).
         std::uint32_t refs;
         std::uint32_t countedround;
         std::size_t used;
@@ -76,6 +76,14 @@ private:
         char* bytes() { return reinterpret_cast<char*>(this + 1); }
     };
     static shared* allocate(std::size_t capacity);
+    // One more text uses `to`. Nearly every text lives in a value of its own, so a count past 32 bits
+    // would take hundreds of gigabytes of values; it is refused as memory would be.
+    static void share(shared* to) {
+        if (++to->refs == 0) [[unlikely]] {
+            --to->refs;
+            throw std::bad_alloc();
+        }
+    }
     void release() {
         if (buffer && --buffer->refs == 0) std::free(buffer);
         buffer = nullptr;
