@@ -129,7 +129,7 @@ public:
     variable* newstring(text value);
     variable* newstring(std::string_view value) { return newstring(text(value)); }
     variable* newlist(std::vector<variable*> elements = {});
-    void attachmethods(variable& target, methodkind kind);
+    void attachmethods(variable& target, methodkind kind) { methods.attach(values, target, kind); }
 
     // The value to use when `value` is fetched: a copy for the value kinds, the value itself otherwise.
     variable* getvar(variable* value) { return isvaluekind(value->identifier) ? getcopy(value) : value; }

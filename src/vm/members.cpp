@@ -31,11 +31,6 @@ memberset& memberset::operator=(memberset&& other) noexcept {
     return *this;
 }
 
-void memberset::makelazy(methodkind kind, bool bykey, std::uint64_t firstserial) {
-    clear();
-    word = firstserial << 4 | std::uint64_t{bykey} << 3 | static_cast<std::uint64_t>(kind) << 1 | 1;
-}
-
 membermap& memberset::plainforwriting() {
     if (word == 0) word = reinterpret_cast<std::uint64_t>(new shared());
     auto* members = reinterpret_cast<shared*>(word);

@@ -57,7 +57,11 @@ public:
 
     // The note: kind, whether serials follow the names' order (a copy) or the table's order (a fresh
     // value), and the first reserved serial.
-    void makelazy(methodkind kind, bool bykey, std::uint64_t firstserial);
+    // Inline: every new string, list, dictionary and pointer, and every copy of one, gets a note.
+    void makelazy(methodkind kind, bool bykey, std::uint64_t firstserial) {
+        clear();
+        word = firstserial << 4 | std::uint64_t{bykey} << 3 | static_cast<std::uint64_t>(kind) << 1 | 1;
+    }
     methodkind kind() const { return static_cast<methodkind>(word >> 1 & 3); }
     bool bykey() const { return (word >> 3 & 1) != 0; }
     std::uint64_t firstserial() const { return word >> 4; }

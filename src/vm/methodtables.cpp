@@ -46,13 +46,8 @@ void methodtables::define(nametable& names, methodkind kind, std::initializer_li
     tables[static_cast<std::size_t>(kind)] = maketable(names, methods);
 }
 
-void methodtables::attach(heap& values, variable& target, methodkind kind) const {
+void methodtables::attachbesidemembers(heap& values, variable& target, methodkind kind) const {
     const methodtable& table = of(kind);
-    if (target.attributes.empty()) {
-        target.attributes.makelazy(kind, false, values.reserve(table.entries.size()));
-        return;
-    }
-    // Not met on the machine's own paths, which attach to fresh values only; kept exact anyway.
     makeplain(values, target.attributes);
     for (const methodtable::entry& method : table.entries) {
         variable* made = values.make();

@@ -5,13 +5,12 @@
 #include <initializer_list>
 #include <vector>
 
+#include "vm/heap.hpp"
 #include "vm/members.hpp"
 #include "vm/names.hpp"
 #include "vm/value.hpp"
 
 namespace V4VM {
-
-class heap;
 
 // The built-in methods of one kind of value, shared by every value of that kind.
 struct methodtable {
@@ -46,8 +45,14 @@ public:
 
     const methodtable& of(methodkind kind) const { return tables[static_cast<std::size_t>(kind)]; }
 
-    // Gives `target` its kind's methods, reserving their serials now as if they were made now.
-    void attach(heap& values, variable& target, methodkind kind) const;
+    // Gives `target` its kind's methods, reserving their serials now as if they were made now. Inline:
+    // every new string, list, dictionary and pointer gets them, as a note.
+    void attach(heap& values, variable& target, methodkind kind) const {
+        if (target.attributes.empty())
+            target.attributes.makelazy(kind, false, values.reserve(of(kind).entries.size()));
+        else
+            attachbesidemembers(values, target, kind);
+    }
     // The method object of entry `index` of the note, made with its reserved serial if not yet made.
     variable* materialize(heap& values, const memberset& members, std::size_t index) const;
     // That object if it was made already, else null.
@@ -56,6 +61,9 @@ public:
     void makeplain(heap& values, memberset& members) const;
 
 private:
+    // Not met on the machine's own paths, which attach to fresh values only; kept exact anyway.
+    void attachbesidemembers(heap& values, variable& target, methodkind kind) const;
+
     std::array<methodtable, 4> tables;
 };
 

@@ -147,8 +147,6 @@ variable* machine::getallocvar(vtype type) {
     return value;
 }
 
-void machine::attachmethods(variable& target, methodkind kind) { methods.attach(values, target, kind); }
-
 variable* machine::newint(std::int32_t value) {
     variable* result = values.make();
     result->identifier = vtype::builtin_int;
