@@ -56,8 +56,8 @@ public:
     bool isbare() const { return word == 0; }  // no members, nor a map or a note for them
 
     // The note: kind, whether serials follow the names' order (a copy) or the table's order (a fresh
-    // value), and the first reserved serial.
-    // Inline: every new string, list, dictionary and pointer, and every copy of one, gets a note.
+    // value), and the first reserved serial. Inline: every new string, list, dictionary and pointer,
+    // and every copy of one, gets a note.
     void makelazy(methodkind kind, bool bykey, std::uint64_t firstserial) {
         clear();
         word = firstserial << 4 | std::uint64_t{bykey} << 3 | static_cast<std::uint64_t>(kind) << 1 | 1;
