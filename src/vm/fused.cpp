@@ -124,8 +124,10 @@ bool assignable(machine& vm) {
 // The pointer's set: `target` takes the fields of a copy of `value`, whose fresh methods have serials
 // of their own.
 void setthroughpointer(machine& vm, variable& target, const variable& value) {
-    vm.assign(target, value);
-    if (isvaluekind(value.identifier)) vm.renumbermethods(target);
+    if (isvaluekind(value.identifier))
+        vm.assigncopy(target, value);
+    else
+        vm.assign(target, value);
 }
 
 // The value on top of the data stack, then SAVESCOPE, PUSHCONST CLASS, STORELOCAL x, PTRLOCAL x,

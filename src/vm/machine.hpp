@@ -174,6 +174,10 @@ public:
     }
     // `target` = `source` with every field but identity (the ASSIGN instruction, a pointer's set).
     void assign(variable& target, const variable& source);
+    // The same for a copy of a number, string or pointer, or the value standing for one: where the
+    // source's methods are a note, the target's are a note of its own with new serials, and the
+    // source's note stays its own (see memberset::maybemade).
+    void assigncopy(variable& target, const variable& source);
 
     // Members, built-in methods included.
     variable* findmember(variable& owner, vname name);  // null when absent
@@ -242,6 +246,8 @@ private:
     void finished(runoutcome& outcome) const;
     bool copiesalonewithmembers(const variable& value);
     void givesnapshots(variable& list);
+    void beforeassign(variable& target, const variable& source);
+    void givefreshnote(variable& target, methodkind kind);
     void remake(variable& spare, vtype type) {
         spare.identifier = type;
         spare.name = vname();
@@ -268,6 +274,7 @@ void machine::foreachmembername(const variable& owner, visitor&& visit) const {
 template <typename visitor>
 void machine::foreachmademember(const variable& owner, visitor&& visit) {
     if (owner.attributes.islazy()) {
+        if (!owner.attributes.maybemade()) return;
         std::size_t count = methods.of(owner.attributes.kind()).entries.size();
         for (std::size_t index = 0; index < count; ++index)
             if (variable* made = methods.ifmade(values, owner.attributes, index)) visit(made);

@@ -10,7 +10,9 @@ std::vector<std::pair<vname, variable*>> inorder(const membermap& members) {
     return entries;
 }
 
-memberset::memberset(const memberset& other) : word(other.word) {
+memberset::memberset(const memberset& other) {
+    if (other.islazy()) other.word |= copiedbit;  // the two now find the same method objects
+    word = other.word;
     if (word != 0 && !islazy()) ++reinterpret_cast<shared*>(word)->refs;
 }
 

@@ -60,11 +60,20 @@ public:
     // and every copy of one, gets a note.
     void makelazy(methodkind kind, bool bykey, std::uint64_t firstserial) {
         clear();
-        word = firstserial << 4 | std::uint64_t{bykey} << 3 | static_cast<std::uint64_t>(kind) << 1 | 1;
+        word = firstserial << serialshift | std::uint64_t{bykey} << 3 | static_cast<std::uint64_t>(kind) << 1 | 1;
     }
     methodkind kind() const { return static_cast<methodkind>(word >> 1 & 3); }
     bool bykey() const { return (word >> 3 & 1) != 0; }
-    std::uint64_t firstserial() const { return word >> 4; }
+    std::uint64_t firstserial() const { return word >> serialshift; }
+
+    // Whether one of the note's methods may have been made. Most notes are a fresh value's own and
+    // none of their methods is ever made, so that the heap's table need not be asked: the question
+    // is asked for every method at every copy and every collection that meets the note. A note that
+    // was copied may have had one made through the other set, so it always may.
+    bool maybemade() const { return (word & (madebit | copiedbit)) != 0; }
+    // Called when one of the note's methods is made. The marks are not the set's contents, only
+    // which questions to the heap can be skipped, so they change on a set taken as const.
+    void notemade() const { word |= madebit; }
 
     // Ordinary members; only when not lazy. Null when there are none.
     const membermap* plain() const {
@@ -80,8 +89,12 @@ public:
 private:
     void release();
 
+    static constexpr std::uint64_t copiedbit = 1 << 4;
+    static constexpr std::uint64_t madebit = 1 << 5;
+    static constexpr int serialshift = 6;
+
     // One word: 0 for no members, a note with its lowest bit set, or the address of a map.
-    std::uint64_t word = 0;
+    mutable std::uint64_t word = 0;
 };
 
 }  // namespace V4VM

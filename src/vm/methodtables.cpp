@@ -56,7 +56,7 @@ void methodtables::attachbesidemembers(heap& values, variable& target, methodkin
     }
 }
 
-variable* methodtables::ifmade(heap& values, const memberset& members, std::size_t index) const {
+variable* methodtables::findmade(heap& values, const memberset& members, std::size_t index) const {
     auto found = values.lazymethods.find(of(members.kind()).serialof(members, index));
     return found == values.lazymethods.end() ? nullptr : found->second;
 }
@@ -70,6 +70,7 @@ variable* methodtables::materialize(heap& values, const memberset& members, std:
         variable* made = values.makelazymethod(serial);
         makemethod(*made, table.entries[index]);
         place->second = made;
+        members.notemade();
         return made;
     } catch (...) {
         values.lazymethods.erase(serial);

@@ -55,12 +55,15 @@ public:
     }
     // The method object of entry `index` of the note, made with its reserved serial if not yet made.
     variable* materialize(heap& values, const memberset& members, std::size_t index) const;
-    // That object if it was made already, else null.
-    variable* ifmade(heap& values, const memberset& members, std::size_t index) const;
+    // That object if it was made already, else null. Inline: most notes say that none was.
+    variable* ifmade(heap& values, const memberset& members, std::size_t index) const {
+        return members.maybemade() ? findmade(values, members, index) : nullptr;
+    }
     // Turns a note into an ordinary map of every method, each made.
     void makeplain(heap& values, memberset& members) const;
 
 private:
+    variable* findmade(heap& values, const memberset& members, std::size_t index) const;
     // Not met on the machine's own paths, which attach to fresh values only; kept exact anyway.
     void attachbesidemembers(heap& values, variable& target, methodkind kind) const;
 

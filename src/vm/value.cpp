@@ -166,14 +166,18 @@ variable::variable(const variable& other)
 
 variable& variable::operator=(const variable& other) {
     if (this == &other) return *this;
-    assignfields(other);
+    assignbutmembers(other);
     attributes = other.attributes;
+    return *this;
+}
+
+void variable::assignbutmembers(const variable& other) {
+    assignfields(other);
     stringval = other.stringval;
     if (other.more)
         more = copyof(*other.more);
     else
         more.reset();
-    return *this;
 }
 
 aggregate& variable::payload() {

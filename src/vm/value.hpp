@@ -123,6 +123,8 @@ public:
     variable() = default;
     variable(const variable& other);  // every field but serial, collectionmark, lazymethod, fresh, old, remembered
     variable& operator=(const variable& other);  // the same, and alreadycopied keeps its value
+    // operator= but for the members, which stay as they are: for a copy that gets methods of its own.
+    void assignbutmembers(const variable& other);
     // Whether the value holds nothing apart from its fields: no member, text or payload of its own,
     // so that operator= on a fresh value comes down to assignfields.
     bool holdsonlyfields() const { return attributes.empty() && more == nullptr && stringval.empty(); }

@@ -49,7 +49,10 @@ private:
         raiseifinterrupted();  // a copy of a large structure takes long; its marks are undone on the way out
 
         variable* result = vm.values.make();
-        vm.assign(*result, *source);
+        if (freshmethods(*source))
+            vm.assigncopy(*result, *source);
+        else
+            vm.assign(*result, *source);
         copymembers(*source, *result);
         if (source->more && !source->more->dictval.empty()) {
             dictmap entries;
@@ -95,6 +98,9 @@ private:
         std::size_t markedatstart;
     };
 
+    // Fresh methods copy as fresh methods: only their serials are new.
+    bool freshmethods(const variable& source) { return source.attributes.islazy() && vm.copiesalone(source); }
+
     void mark(variable* object) {
         object->alreadycopied = true;
         ++markedcount;
@@ -105,12 +111,8 @@ private:
     void copymembers(const variable& source, variable& result) {
         const memberset& members = source.attributes;
         if (members.islazy()) {
+            if (freshmethods(source)) return;  // assigncopy gave the copy fresh methods of its own
             const methodtable& table = vm.methods.of(members.kind());
-            if (vm.copiesalone(source)) {
-                // Fresh methods copy as fresh methods: only their serials are new.
-                result.attributes.makelazy(members.kind(), true, vm.values.reserve(table.entries.size()));
-                return;
-            }
             std::vector<std::pair<vname, variable*>> entries;
             for (std::uint8_t index : table.inkeyorder)
                 entries.emplace_back(table.entries[index].name, vm.methods.materialize(vm.values, members, index));
@@ -180,15 +182,18 @@ variable* machine::newlist(std::vector<variable*> elements) {
 }
 
 void machine::renumbermethods(variable& value) {
-    if (!value.attributes.islazy()) return;
-    methodkind kind = value.attributes.kind();
-    value.attributes.makelazy(kind, true, values.reserve(methods.of(kind).entries.size()));
+    if (value.attributes.islazy()) givefreshnote(value, value.attributes.kind());
+}
+
+void machine::givefreshnote(variable& target, methodkind kind) {
+    target.attributes.makelazy(kind, true, values.reserve(methods.of(kind).entries.size()));
 }
 
 bool machine::copiesalonewithmembers(const variable& value) {
     if (value.more && !value.more->dictval.empty()) return false;
     const memberset& members = value.attributes;
     if (!members.islazy()) return members.empty();
+    if (!members.maybemade()) return true;
     std::size_t count = methods.of(members.kind()).entries.size();
     for (std::size_t index = 0; index < count; ++index)
         if (methods.ifmade(values, members, index) != nullptr) return false;
@@ -203,8 +208,7 @@ variable* machine::getcopy(variable* value) {
             copy->assignfields(*value);
             return copy;
         }
-        assign(*copy, *value);
-        renumbermethods(*copy);
+        assigncopy(*copy, *value);
         return copy;
     }
     copier copies(*this);
@@ -221,11 +225,26 @@ variable* machine::getpointer(variable* value) {
 
 void machine::assign(variable& target, const variable& source) {
     if (&target == &source) return;
+    beforeassign(target, source);
+    target = source;
+    if (&target == progroot) rootanswers.clear();
+}
+
+void machine::assigncopy(variable& target, const variable& source) {
+    if (!source.attributes.islazy()) return assign(target, source);
+    methodkind kind = source.attributes.kind();
+    if (&target != &source) {
+        beforeassign(target, source);
+        target.assignbutmembers(source);
+    }
+    givefreshnote(target, kind);
+    if (&target == progroot) rootanswers.clear();
+}
+
+void machine::beforeassign(variable& target, const variable& source) {
     if (source.more) values.notebytes(source.more->listval.size() * sizeof(variable*));
     beforelistchange(target);
     gc.changed(target);
-    target = source;
-    if (&target == progroot) rootanswers.clear();
 }
 
 variable* machine::findmember(variable& owner, vname name) {

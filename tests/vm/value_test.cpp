@@ -170,6 +170,27 @@ TEST_F(Values, AssignmentOverwritesAllButTheMark) {
     EXPECT_TRUE(copied.alreadycopied);
 }
 
+TEST_F(Values, AssignedValuesFindTheMethodsMadeThroughEitherOfThem) {
+    auto made = [&](variable* value) {
+        std::vector<variable*> found;
+        vm.foreachmademember(*value, [&](variable* method) { found.push_back(method); });
+        return found;
+    };
+    for (bool throughtarget : {true, false}) {
+        variable* source = newstring("s");
+        variable* target = newint(0);
+        EXPECT_TRUE(made(source).empty());
+        vm.assign(*target, *source);
+        variable* method = member(throughtarget ? target : source, "get");
+        EXPECT_EQ(made(source), std::vector<variable*>{method});
+        EXPECT_EQ(made(target), std::vector<variable*>{method});
+        // A copy's methods are its own, whichever were made.
+        variable* copy = vm.getcopy(target);
+        EXPECT_NE(member(copy, "get"), method);
+        EXPECT_EQ(made(target), std::vector<variable*>{method});
+    }
+}
+
 TEST_F(Values, CopiesFollowTheMarkingAlgorithm) {
     variable* dict = newdict({{newstring("k"), newint(1)}, {newstring("j"), newint(2)}});
     variable* dictcopy = vm.getcopy(dict);
