@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <utility>
 #include <vector>
 
@@ -59,6 +60,9 @@ public:
     // value), and the first reserved serial. Inline: every new string, list, dictionary and pointer,
     // and every copy of one, gets a note.
     void makelazy(methodkind kind, bool bykey, std::uint64_t firstserial) {
+        // Past 2^52 serials (a year of making values as fast as the machine can) the note has no room
+        // left for them: refused as memory would be.
+        if (firstserial >> (64 - serialshift) != 0) [[unlikely]] throw std::bad_alloc();
         clear();
         word = firstserial << serialshift | std::uint64_t{bykey} << 3 | static_cast<std::uint64_t>(kind) << 1 | 1;
     }
@@ -66,14 +70,18 @@ public:
     bool bykey() const { return (word >> 3 & 1) != 0; }
     std::uint64_t firstserial() const { return word >> serialshift; }
 
-    // Whether one of the note's methods may have been made. Most notes are a fresh value's own and
-    // none of their methods is ever made, so that the heap's table need not be asked: the question
-    // is asked for every method at every copy and every collection that meets the note. A note that
-    // was copied may have had one made through the other set, so it always may.
-    bool maybemade() const { return (word & (madebit | copiedbit)) != 0; }
-    // Called when one of the note's methods is made. The marks are not the set's contents, only
-    // which questions to the heap can be skipped, so they change on a set taken as const.
-    void notemade() const { word |= madebit; }
+    // Whether the note's method `index` (of its table's order), or any of them, may have been made.
+    // Most notes are a fresh value's own and none of their methods is ever made, and most others had
+    // one made, so that the heap's table need not be asked for the rest: the question is asked for
+    // every method at every copy and every collection that meets the note. A note that was copied may
+    // have had any made through the other set, so it always may.
+    bool maybemade(std::size_t index) const { return (word & (copiedbit | madebit << index)) != 0; }
+    bool maybemade() const { return (word & (copiedbit | madebits)) != 0; }
+    // Called when the method `index` is made. The marks are not the set's contents, only which
+    // questions to the heap can be skipped, so they change on a set taken as const.
+    void notemade(std::size_t index) const { word |= madebit << index; }
+    // How many methods a kind may have, each with a mark of its own.
+    static constexpr std::size_t maxmethods = 7;
 
     // Ordinary members; only when not lazy. Null when there are none.
     const membermap* plain() const {
@@ -91,7 +99,8 @@ private:
 
     static constexpr std::uint64_t copiedbit = 1 << 4;
     static constexpr std::uint64_t madebit = 1 << 5;
-    static constexpr int serialshift = 6;
+    static constexpr std::uint64_t madebits = ((std::uint64_t{1} << maxmethods) - 1) * madebit;
+    static constexpr int serialshift = 5 + maxmethods;
 
     // One word: 0 for no members, a note with its lowest bit set, or the address of a map.
     mutable std::uint64_t word = 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <stdexcept>
 
 #include "vm/heap.hpp"
 
@@ -43,6 +44,7 @@ int methodtable::find(vname name) const {
 }
 
 void methodtables::define(nametable& names, methodkind kind, std::initializer_list<methoddef> methods) {
+    if (methods.size() > memberset::maxmethods) throw std::logic_error("too many built-in methods for one kind");
     tables[static_cast<std::size_t>(kind)] = maketable(names, methods);
 }
 
@@ -70,7 +72,7 @@ variable* methodtables::materialize(heap& values, const memberset& members, std:
         variable* made = values.makelazymethod(serial);
         makemethod(*made, table.entries[index]);
         place->second = made;
-        members.notemade();
+        members.notemade(index);
         return made;
     } catch (...) {
         values.lazymethods.erase(serial);

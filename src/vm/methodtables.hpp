@@ -57,7 +57,7 @@ public:
     variable* materialize(heap& values, const memberset& members, std::size_t index) const;
     // That object if it was made already, else null. Inline: most notes say that none was.
     variable* ifmade(heap& values, const memberset& members, std::size_t index) const {
-        return members.maybemade() ? findmade(values, members, index) : nullptr;
+        return members.maybemade(index) ? findmade(values, members, index) : nullptr;
     }
     // Turns a note into an ordinary map of every method, each made.
     void makeplain(heap& values, memberset& members) const;
