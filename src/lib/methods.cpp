@@ -85,8 +85,8 @@ void pntrget(machine& vm, variable* self, const nativeargs&) {
 
 void pntrset(machine& vm, variable* self, const nativeargs& args) {
     variable& pointer = getreceiver(self);
-    variable* value = fetch(vm, getarg(vm, args, 0));
-    assign(vm, gettargetpntr(&pointer), *value);
+    variable* value = fetchforset(vm, getarg(vm, args, 0));
+    setthroughpointer(vm, gettargetpntr(&pointer), *value);
 }
 
 void Dgetindex(machine& vm, variable* self, const nativeargs& args) {

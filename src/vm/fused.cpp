@@ -121,15 +121,6 @@ bool assignable(machine& vm) {
     return made;
 }
 
-// The pointer's set: `target` takes the fields of a copy of `value`, whose fresh methods have serials
-// of their own.
-void setthroughpointer(machine& vm, variable& target, const variable& value) {
-    if (isvaluekind(value.identifier))
-        vm.assigncopy(target, value);
-    else
-        vm.assign(target, value);
-}
-
 // The value on top of the data stack, then SAVESCOPE, PUSHCONST CLASS, STORELOCAL x, PTRLOCAL x,
 // ENTERTOP, LOADATTR "set", CALL 1, LEAVE: x holds a fresh object that takes the value's fields.
 [[gnu::noinline]] bool assignment(machine& vm, const fusedrun& run, frame& top) {
@@ -146,7 +137,7 @@ void setthroughpointer(machine& vm, variable& target, const variable& value) {
     current.set(run.name, holder);
     if (rootstore) vm.setmember(*vm.callstack.back(), run.name, holder);
     // What PTRLOCAL finds: the program root's member first, then the current scope, which holds the name now.
-    setthroughpointer(vm, foundfresh ? *holder : *lookup::findlocalvar(vm, run.name), *value);
+    vm.setthroughpointer(foundfresh ? *holder : *lookup::findlocalvar(vm, run.name), *value);
     advance(vm, top, run);
     return true;
 }
@@ -210,7 +201,7 @@ void walkpath(machine& vm, variable* object, const std::vector<pathstep>& path, 
 
     variable* holder = storedobject(vm, value, true, run.member);
     vm.setmember(*owner, run.member, holder);
-    setthroughpointer(vm, *holder, *value);
+    vm.setthroughpointer(*holder, *value);
     advance(vm, top, run);
     return true;
 }

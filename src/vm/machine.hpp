@@ -178,6 +178,17 @@ public:
     // source's methods are a note, the target's are a note of its own with new serials, and the
     // source's note stays its own (see memberset::maybemade).
     void assigncopy(variable& target, const variable& source);
+    // A pointer's set of `value`: what it takes the fields from is getvar(value), but for a number,
+    // string or pointer that copies alone, which stands for its copy: the copy would only be dropped
+    // once the target has its fields.
+    variable* fetchforset(variable* value) { return isvaluekind(value->identifier) && !copiesalone(*value) ? getcopy(value) : value; }
+    // Then the set itself, `from` being what fetchforset gave.
+    void setthroughpointer(variable& target, const variable& from) {
+        if (isvaluekind(from.identifier))
+            assigncopy(target, from);
+        else
+            assign(target, from);
+    }
 
     // Members, built-in methods included.
     variable* findmember(variable& owner, vname name);  // null when absent

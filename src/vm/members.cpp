@@ -11,9 +11,13 @@ std::vector<std::pair<vname, variable*>> inorder(const membermap& members) {
 }
 
 memberset::memberset(const memberset& other) {
-    if (other.islazy()) other.word |= copiedbit;  // the two now find the same method objects
+    if ((other.word & inlinenote) != 0)
+        other.word = reinterpret_cast<std::uint64_t>(new sharednote{other.word, 1}) | sharednotetag;
     word = other.word;
-    if (word != 0 && !islazy()) ++reinterpret_cast<shared*>(word)->refs;
+    if (isnoteshared())
+        ++sharedone()->refs;
+    else if (word != 0)
+        ++reinterpret_cast<shared*>(word)->refs;
 }
 
 memberset& memberset::operator=(const memberset& other) {
@@ -46,7 +50,10 @@ membermap& memberset::plainforwriting() {
 }
 
 void memberset::release() {
-    if (!islazy()) {  // called only with members
+    if (isnoteshared()) {
+        sharednote* note = sharedone();
+        if (--note->refs == 0) delete note;
+    } else if (!islazy()) {  // called only with members
         auto* members = reinterpret_cast<shared*>(word);
         if (--members->refs == 0) delete members;
     }

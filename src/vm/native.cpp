@@ -83,6 +83,10 @@ variable& gettargetpntr(variable* pointer) {
 
 void assign(machine& vm, variable& target, const variable& source) { vm.assign(target, source); }
 
+variable* fetchforset(machine& vm, variable* value) { return vm.fetchforset(value); }
+
+void setthroughpointer(machine& vm, variable& target, const variable& from) { vm.setthroughpointer(target, from); }
+
 void setmember(machine& vm, variable& owner, vname name, variable* value) { vm.setmember(owner, name, value); }
 
 variable* getelement(const variable& list, std::int32_t index) {

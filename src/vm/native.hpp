@@ -72,6 +72,9 @@ variable* getelement(const variable& list, std::int32_t index);
 
 // Writes into values the program may already hold.
 void assign(machine& vm, variable& target, const variable& source);
+// A pointer's set of `value`: what it takes the fields from, then the set itself.
+variable* fetchforset(machine& vm, variable* value);
+void setthroughpointer(machine& vm, variable& target, const variable& from);
 void setmember(machine& vm, variable& owner, vname name, variable* value);
 // Element `index` of a list: "Out of bounds. Tried setting index ..." (within module) outside it.
 void setelement(machine& vm, variable& list, std::int32_t index, variable* value);
