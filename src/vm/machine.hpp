@@ -124,8 +124,19 @@ public:
 
     // Fresh heap values.
     variable* getallocvar(vtype type = vtype::none);  // with its kind's methods for the four method kinds
-    variable* newint(std::int32_t value);
-    variable* newfloat(float value);
+    // Inline: nearly every operation makes a number.
+    variable* newint(std::int32_t value) {
+        variable* result = values.make();
+        result->identifier = vtype::builtin_int;
+        result->intval = value;
+        return result;
+    }
+    variable* newfloat(float value) {
+        variable* result = values.make();
+        result->identifier = vtype::builtin_float;
+        result->floatval = value;
+        return result;
+    }
     variable* newstring(text value);
     variable* newstring(std::string_view value) { return newstring(text(value)); }
     variable* newlist(std::vector<variable*> elements = {});

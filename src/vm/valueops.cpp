@@ -149,20 +149,6 @@ variable* machine::getallocvar(vtype type) {
     return value;
 }
 
-variable* machine::newint(std::int32_t value) {
-    variable* result = values.make();
-    result->identifier = vtype::builtin_int;
-    result->intval = value;
-    return result;
-}
-
-variable* machine::newfloat(float value) {
-    variable* result = values.make();
-    result->identifier = vtype::builtin_float;
-    result->floatval = value;
-    return result;
-}
-
 variable* machine::newstring(text value) {
     variable* result = values.make();
     result->identifier = vtype::builtin_string;
