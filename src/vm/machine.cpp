@@ -126,7 +126,7 @@ variable* machine::takevar(variable* top) {
         return top;
     }
     top->fresh = false;
-    return getvar(top);
+    return isvaluekind(top->identifier) ? copyoutofline(top) : top;
 }
 
 void machine::pushfetched(variable* value, vname name) {

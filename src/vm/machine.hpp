@@ -144,7 +144,14 @@ public:
 
     // The value to use when `value` is fetched: a copy for the value kinds, the value itself otherwise.
     variable* getvar(variable* value) { return isvaluekind(value->identifier) ? getcopy(value) : value; }
-    variable* getcopy(variable* value);
+    // Most copies are of plain numbers: a fresh value takes their fields and nothing else. Inline, for
+    // them; the others are made out of line.
+    variable* getcopy(variable* value) {
+        if (!value->holdsonlyfields() || copiesreceiver(*value)) return copywithmore(value);
+        variable* copy = values.make();
+        copy->assignfields(*value);
+        return copy;
+    }
     // Gives a value whose methods are still a note the serials a copy's methods get: reserved now, in
     // the order of their names.
     void renumbermethods(variable& value);
@@ -267,6 +274,10 @@ private:
     bool goeson(const frame& top) const { return top.next < top.body->size() && !values.collectiondue(); }
     void finished(runoutcome& outcome) const;
     bool copiesalonewithmembers(const variable& value);
+    variable* copywithmore(variable* value);
+    // getcopy out of line, for the paths where a copy is rare and inlining it would cost every call
+    // the registers its common path saves.
+    [[gnu::noinline]] variable* copyoutofline(variable* value);
     void givesnapshots(variable& list);
     void beforeassign(variable& target, const variable& source);
     void givefreshnote(variable& target, methodkind kind);

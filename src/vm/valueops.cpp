@@ -186,14 +186,11 @@ bool machine::copiesalonewithmembers(const variable& value) {
     return true;
 }
 
-variable* machine::getcopy(variable* value) {
+variable* machine::copyoutofline(variable* value) { return getcopy(value); }
+
+variable* machine::copywithmore(variable* value) {
     if (copiesalone(*value)) {
         variable* copy = values.make();
-        // Most copies are of plain numbers: a fresh value takes their fields and nothing else.
-        if (value->holdsonlyfields()) {
-            copy->assignfields(*value);
-            return copy;
-        }
         assigncopy(*copy, *value);
         return copy;
     }
