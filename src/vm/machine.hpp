@@ -199,7 +199,9 @@ public:
     // A pointer's set of `value`: what it takes the fields from is getvar(value), but for a number,
     // string or pointer that copies alone, which stands for its copy: the copy would only be dropped
     // once the target has its fields.
-    variable* fetchforset(variable* value) { return isvaluekind(value->identifier) && !copiesalone(*value) ? getcopy(value) : value; }
+    variable* fetchforset(variable* value) {
+        return isvaluekind(value->identifier) && !copiesalone(*value) ? getcopy(value) : value;
+    }
     // Then the set itself, `from` being what fetchforset gave.
     void setthroughpointer(variable& target, const variable& from) {
         if (isvaluekind(from.identifier))

@@ -89,7 +89,9 @@ public:
     static constexpr std::size_t maxmethods = 7;
 
     // Ordinary members; only when not lazy. Null when there are none.
-    const membermap* plain() const { return word == 0 || islazy() ? nullptr : &reinterpret_cast<const shared*>(word)->map; }
+    const membermap* plain() const {
+        return word == 0 || islazy() ? nullptr : &reinterpret_cast<const shared*>(word)->map;
+    }
     // The members to change, this set's own from now on; only when not lazy.
     membermap& plainforwriting();
 
@@ -113,8 +115,8 @@ private:
     static constexpr std::uint64_t sharednotetag = 2;
     bool isnoteshared() const { return (word & (inlinenote | sharednotetag)) == sharednotetag; }
     sharednote* sharedone() const { return reinterpret_cast<sharednote*>(word & ~sharednotetag); }
-    std::uint64_t note() const { return (word & inlinenote) != 0 ? word : sharedone()->note; }
     std::uint64_t& noteforwriting() const { return (word & inlinenote) != 0 ? word : sharedone()->note; }
+    std::uint64_t note() const { return noteforwriting(); }
 
     // One word: 0 for no members, a note with its lowest bit set, the address of a shared note tagged
     // with bit 1, or the address of a map.
