@@ -206,12 +206,37 @@ void walkpath(machine& vm, variable* object, const std::vector<pathstep>& path, 
     return true;
 }
 
+// The same run without a path where o is a number, string or pointer that copies alone and m one of
+// its kind's built-in methods: LOADLOCAL pushes a copy, ENTERTOP enters that copy with the serials it
+// takes from the data stack, and LOADATTR makes m on it, each as it would alone.
+bool methodcallonvalue(machine& vm, const fusedrun& run, frame& top, variable& value) {
+    const memberset& members = value.attributes;
+    if (!run.path.empty() || !vm.copiesalone(value) || !members.islazy() ||
+        vm.methods.of(members.kind()).find(run.member) < 0)
+        return false;
+    if (run.savesscope) vm.savlvar = vm.databasestack.back();
+    variable* copy = vm.getcopy(&value);
+    copy->name = run.name;
+    copy->fresh = true;
+    variable* entered = vm.takevar(copy);
+    vm.callstack.push_back(entered);
+    vm.databasestack.push_back(*vm.savlvar);
+    variable* method = vm.findmember(*entered, run.member);
+    vm.bindmember(entered, *method, run.member);
+    method->fresh = false;
+    vm.memory.push_back(method);
+    advance(vm, top, run);
+    return true;
+}
+
 // LOADLOCAL o, ENTERTOP, the path b..., LOADATTR m, RESTORESCOPE, STASH, where o and m are held by
 // reference (no copies) and each b exists: o and each b are entered, the last with the saved scope, and
 // m, bound to the last object entered, waits on the memory stack.
 [[gnu::noinline]] bool methodcall(machine& vm, const fusedrun& run, frame& top) {
-    variable* object = referenceoperand(vm, run.name);
-    if (object == nullptr || (!run.savesscope && !vm.savlvar)) return false;
+    if (!run.savesscope && !vm.savlvar) return false;
+    variable* object = lookup::findlocalvar(vm, run.name);
+    if (object == nullptr) return false;
+    if (isvaluekind(object->identifier)) return methodcallonvalue(vm, run, top, *object);
     variable* owner = pathend(vm, object, run.path);
     if (owner == nullptr) return false;
     variable* method = vm.findmember(*owner, run.member);
