@@ -16,8 +16,9 @@ namespace V4VM {
 class variable;
 class machine;
 
+// By the order of interning, not the text's address: a map's probes are then the same in every run.
 struct namehash {
-    std::size_t operator()(vname name) const { return absl::Hash<const void*>()(name.key()); }
+    std::size_t operator()(vname name) const { return absl::Hash<std::uint32_t>()(name.order()); }
 };
 using membermap = absl::flat_hash_map<vname, variable*, namehash>;
 

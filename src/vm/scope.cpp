@@ -1,21 +1,20 @@
 #include "vm/scope.hpp"
 
-#include <functional>
 #include <new>
 
 namespace V4VM {
 
 namespace {
 
-std::uint32_t priorityof(const void* key) {
-    auto bits = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(key));
+std::uint32_t priorityof(std::uint32_t key) {
+    auto bits = std::uint64_t{key} * 0x9e3779b97f4a7c15ULL;
     bits ^= bits >> 33;
     bits *= 0xff51afd7ed558ccdULL;
     bits ^= bits >> 33;
     return static_cast<std::uint32_t>(bits >> 33);  // 31 bits, as a node keeps it
 }
 
-bool before(const void* a, const void* b) { return std::less<const void*>()(a, b); }
+bool before(std::uint32_t a, std::uint32_t b) { return a < b; }
 
 }  // namespace
 
@@ -71,7 +70,7 @@ void scope::destroy(node* at) {
 }
 
 variable* scope::find(vname name) const {
-    const void* key = name.key();
+    std::uint32_t key = name.order();
     if (recent)
         for (std::uint32_t at = 0; at < recent->count; ++at)
             if (recent->entries[at].key == key) return recent->entries[at].value;
@@ -81,7 +80,7 @@ variable* scope::find(vname name) const {
 }
 
 void scope::set(vname name, variable* value) {
-    const void* key = name.key();
+    std::uint32_t key = name.order();
     if (recent == nullptr) {
         recent = writescache::make(recentwrites{1, 0, {}});
     } else if (recent->refs > 1) {
@@ -102,7 +101,7 @@ void scope::set(vname name, variable* value) {
     recent->entries[recent->count++] = {key, value};
 }
 
-void scope::settree(const void* key, variable* value) {
+void scope::settree(std::uint32_t key, variable* value) {
     std::uint32_t priority = priorityof(key);
 
     // Copies the path from the root down to where the key is or belongs. Nodes on the path that only

@@ -13,8 +13,10 @@ class variable;
 // write costs at most O(log n) while every other copy keeps what it had. Every call, block and
 // SAVESCOPE copies a scope, and a program's root scope may hold thousands of names.
 //
-// A treap over the names' addresses with path copying; nodes are counted references. The order of
-// entries is never observable (scopes are only looked up), so it may follow addresses. The latest
+// A treap over the names' places in the order of interning, with path copying; nodes are counted
+// references. The order of entries is never observable (scopes are only looked up); keyed by that
+// number rather than by the texts' addresses, a tree takes the same shape in every run of a program,
+// wherever the allocator puts the texts. The latest
 // writes wait in a small shared array in front of the treap: a loop body that writes the same few
 // names on every pass, in a copy of a scope of thousands, then copies only that array.
 //
@@ -31,7 +33,7 @@ private:
         std::uint32_t refs;
         std::uint32_t priority : 31;
         std::uint32_t seen : 1;
-        const void* key;
+        std::uint32_t key;  // vname::order()
         variable* value;
         node* left;
         node* right;
@@ -45,7 +47,7 @@ private:
         std::uint32_t refs;
         std::uint32_t count;
         struct entry {
-            const void* key;
+            std::uint32_t key;
             variable* value;
         } entries[capacity];
     };
@@ -121,7 +123,7 @@ private:
     }
     static void recycle(recentwrites* writes);
     static void destroy(node* at);
-    void settree(const void* key, variable* value);
+    void settree(std::uint32_t key, variable* value);
 
     node* root = nullptr;
     recentwrites* recent = nullptr;
