@@ -48,11 +48,16 @@ public:
     // The name of a string value's bytes. A program names members by string constants, each use a copy
     // that shares the constant's buffer: a small table by buffer answers those without hashing the
     // bytes. It keeps each buffer it holds alive, so that no other text can come to stand at its address.
+    // Two ways to a set, the last used first: with one, two constants a loop uses in turn would
+    // displace each other whenever the allocator put their buffers in the same slot.
     vname intern(const text& bytes) {
         if (bytes.empty()) return intern(std::string_view());
-        recentname& recent = recentnames[reinterpret_cast<std::uintptr_t>(bytes.bufferaddress()) / 32 % recentcount];
-        if (!recent.bytes.sharesbytes(bytes)) recent = {bytes, intern(bytes.view())};
-        return recent.name;
+        auto address = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(bytes.bufferaddress()));
+        recentname* set = &recentnames[(address >> 4) * 0x9e3779b97f4a7c15ULL >> (64 - recentsetbits) << 1];
+        if (set[0].bytes.sharesbytes(bytes)) return set[0].name;
+        if (!set[1].bytes.sharesbytes(bytes)) set[1] = {bytes, intern(bytes.view())};
+        std::swap(set[0], set[1]);
+        return set[0].name;
     }
 
 private:
@@ -60,8 +65,8 @@ private:
         text bytes;
         vname name;
     };
-    static constexpr std::size_t recentcount = 64;
-    std::array<recentname, recentcount> recentnames{};
+    static constexpr int recentsetbits = 6;
+    std::array<recentname, std::size_t{2} << recentsetbits> recentnames{};
 
     // Node-based, so that an interned text never moves; looked up by a view, with no text made.
     absl::node_hash_map<std::string, std::uint32_t> texts;
