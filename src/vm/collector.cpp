@@ -174,8 +174,8 @@ void collector::collectyoung(machine& vm) {
     }
     remembered.clear();
     std::size_t rootwork = marks.reached;
-    // A built-in method made on first use is held by its owner's note, which no write changed: kept
-    // until a full collection finds whether its owner still holds it.
+    // A built-in method made on first use through a shared note is held by owners no write changed:
+    // kept until a full collection finds whether one still holds it.
     for (variable* method : vm.values.youngmethods()) marks.reach(method);
     marks.drain();
 

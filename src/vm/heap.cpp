@@ -29,12 +29,12 @@ void heap::addchunk() {
 }
 #endif
 
-variable* heap::makelazymethod(std::uint64_t serial) {
-    if (youngmethodvalues.size() == youngmethodvalues.capacity())
+variable* heap::makelazymethod(std::uint64_t serial, bool keepuntilfull) {
+    if (keepuntilfull && youngmethodvalues.size() == youngmethodvalues.capacity())
         youngmethodvalues.reserve(youngmethodvalues.capacity() * 2 + 16);  // room first, as for values
     variable* made = makewithserial(serial);
     made->lazymethod = true;
-    youngmethodvalues.push_back(made);
+    if (keepuntilfull) youngmethodvalues.push_back(made);
     return made;
 }
 

@@ -37,8 +37,11 @@ public:
         notepacing();
         return value;
     }
-    // A built-in method made on first use, with the serial its owner's note reserved for it.
-    variable* makelazymethod(std::uint64_t serial);
+    // A built-in method made on first use, with the serial its owner's note reserved for it. Its
+    // owner holds it through the note, which no write changed: unless `keepuntilfull` is false (the
+    // note has one owner, which a young collection walks or which passed the write barrier), young
+    // collections keep it until a full one finds whether an owner still holds it.
+    variable* makelazymethod(std::uint64_t serial, bool keepuntilfull);
     // Reserves `count` serials and returns the first; values made later in the same order get them.
     std::uint64_t reserve(std::uint64_t count) {
         std::uint64_t first = lastserial + 1;

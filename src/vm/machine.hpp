@@ -277,6 +277,8 @@ private:
     void finished(runoutcome& outcome) const;
     bool copiesalonewithmembers(const variable& value);
     variable* copywithmore(variable* value);
+    // findmember of a built-in method of a note, apart: the ordinary members' lookup stays small.
+    [[gnu::noinline]] variable* findnotedmethod(variable& owner, vname name);
     // getcopy out of line, for the paths where a copy is rare and inlining it would cost every call
     // the registers its common path saves.
     [[gnu::noinline]] variable* copyoutofline(variable* value);

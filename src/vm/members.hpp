@@ -62,6 +62,8 @@ public:
     bool empty() const { return word == 0 || (!islazy() && plain()->empty()); }
     bool islazy() const { return (word & (inlinenote | sharednotetag)) != 0; }
     bool isbare() const { return word == 0; }  // no members, nor a map or a note for them
+    // A note that no other set shares (one never copied): this set is its only holder.
+    bool holdsnotealone() const { return (word & inlinenote) != 0; }
 
     // The note: kind, whether serials follow the names' order (a copy) or the table's order (a fresh
     // value), and the first reserved serial. Inline: every new string, list, dictionary and pointer,

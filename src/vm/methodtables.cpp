@@ -63,13 +63,13 @@ variable* methodtables::findmade(heap& values, const memberset& members, std::si
     return found == values.lazymethods.end() ? nullptr : found->second;
 }
 
-variable* methodtables::materialize(heap& values, const memberset& members, std::size_t index) const {
+variable* methodtables::materialize(heap& values, const memberset& members, std::size_t index, bool ownedalone) const {
     const methodtable& table = of(members.kind());
     std::uint64_t serial = table.serialof(members, index);
     auto [place, fresh] = values.lazymethods.try_emplace(serial, nullptr);
     if (!fresh) return place->second;
     try {
-        variable* made = values.makelazymethod(serial);
+        variable* made = values.makelazymethod(serial, !ownedalone);
         makemethod(*made, table.entries[index]);
         place->second = made;
         members.notemade(index);

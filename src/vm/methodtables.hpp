@@ -54,7 +54,9 @@ public:
             attachbesidemembers(values, target, kind);
     }
     // The method object of entry `index` of the note, made with its reserved serial if not yet made.
-    variable* materialize(heap& values, const memberset& members, std::size_t index) const;
+    // `ownedalone`: the caller made the one set that holds the note reach a new object the way a
+    // write would (see heap::makelazymethod).
+    variable* materialize(heap& values, const memberset& members, std::size_t index, bool ownedalone = false) const;
     // That object if it was made already, else null. Inline: most notes say that none was.
     variable* ifmade(heap& values, const memberset& members, std::size_t index) const {
         return members.maybemade(index) ? findmade(values, members, index) : nullptr;

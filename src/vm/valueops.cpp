@@ -230,12 +230,21 @@ void machine::beforeassign(variable& target, const variable& source) {
     gc.changed(target);
 }
 
+variable* machine::findnotedmethod(variable& owner, vname name) {
+    const memberset& members = owner.attributes;
+    int index = methods.of(members.kind()).find(name);
+    if (index < 0) return nullptr;
+    auto at = static_cast<std::size_t>(index);
+    if (!members.holdsnotealone()) return methods.materialize(values, members, at);
+    if (variable* made = methods.ifmade(values, members, at)) return made;
+    // The owner is the note's only holder: as if it were given the method, it passes the barrier.
+    gc.changed(owner);
+    return methods.materialize(values, members, at, true);
+}
+
 variable* machine::findmember(variable& owner, vname name) {
     const memberset& members = owner.attributes;
-    if (members.islazy()) {
-        int index = methods.of(members.kind()).find(name);
-        return index < 0 ? nullptr : methods.materialize(values, members, static_cast<std::size_t>(index));
-    }
+    if (members.islazy()) return findnotedmethod(owner, name);
     if (const membermap* plain = members.plain()) {
         auto found = plain->find(name);
         if (found != plain->end()) return found->second;

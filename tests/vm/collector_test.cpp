@@ -167,7 +167,8 @@ TEST_F(Collector, YoungValuesHeldOnlyByOldOnesSurviveYoungCollections) {
     variable* object = newint(0);
     variable* function = newint(0);
     variable* target = newint(0);
-    vm.datastack = {list, dict, object, function, target};
+    variable* owner = newlist();
+    vm.datastack = {list, dict, object, function, target, owner};
     collect();
 
     variable* appended = newint(1);
@@ -187,14 +188,42 @@ TEST_F(Collector, YoungValuesHeldOnlyByOldOnesSurviveYoungCollections) {
     function->self = receiver;
     variable* element = newint(6);
     vm.assign(*target, *newlist({element}));
+    variable* method = member(owner, "size");  // held through the owner's note of methods
     variable* garbage = newint(7);
 
     vm.gc.collectdue(vm);
     EXPECT_FALSE(alive(garbage)) << "a young collection ran";
-    for (variable* young : {appended, replaced, key, entry, attribute, receiver, element})
+    for (variable* young : {appended, replaced, key, entry, attribute, receiver, element, method})
         EXPECT_TRUE(alive(young));
     EXPECT_EQ(list->getstring(false), "[0, 2, 1]");
     EXPECT_EQ(target->listval().at(0), element);
+    EXPECT_EQ(member(owner, "size"), method);
+}
+
+// A method made through a note that one value alone holds lives and dies with that value; one made
+// through a note two values share is found through either.
+TEST_F(Collector, MethodsMadeOnYoungValuesLiveAsLongAsAHolderOfTheirNote) {
+    vm.gc.setthreshold(1);
+    collect();
+    variable* dropped = newlist();
+    variable* droppedmethod = member(dropped, "size");
+    variable* kept = newlist();
+    variable* keptmethod = member(kept, "append");
+    variable* source = newlist();
+    variable* sharer = newint(0);
+    vm.assign(*sharer, *source);
+    variable* sharedmethod = member(source, "size");
+    vm.datastack = {kept, sharer};
+
+    vm.gc.collectdue(vm);
+    EXPECT_FALSE(alive(dropped));
+    EXPECT_FALSE(alive(droppedmethod)) << "freed by the young collection that freed its owner";
+    EXPECT_TRUE(alive(keptmethod));
+    EXPECT_EQ(member(kept, "append"), keptmethod);
+    EXPECT_EQ(member(sharer, "size"), sharedmethod);
+    collect();
+    EXPECT_EQ(member(kept, "append"), keptmethod);
+    EXPECT_EQ(member(sharer, "size"), sharedmethod);
 }
 
 // Flushing is visible to the program (another file object may read the file), so a freed file object
