@@ -58,6 +58,28 @@ variable* stacktop(machine& vm) {
 
 }  // namespace
 
+void machine::makeunmademethods(const variable* owner) {
+    std::erase_if(unmademethods, [&](const unmademethod& unmade) {
+        variable*& place = memory[unmade.depth - 1];
+        if (place != owner) return false;
+        variable* method = findmember(*place, unmade.name);
+        bindmember(place, *method, unmade.name);
+        method->fresh = false;
+        place = method;
+        return true;
+    });
+}
+
+void machine::unstashstandin() {
+    variable* owner = memory.back();
+    methods.givemethod(methodstandin, owner->attributes, unmademethods.back().name);
+    methodstandin.self = owner;
+    methodstandin.name = unmademethods.back().name;
+    unmademethods.pop_back();
+    memory.pop_back();
+    push(&methodstandin);
+}
+
 void machine::stash() {
     variable* value = gettopvar();
     // A copy, or the top handed over, is held by the memory stack alone, which UNSTASH hands on.

@@ -221,10 +221,7 @@ bool methodcallonvalue(machine& vm, const fusedrun& run, frame& top, variable& v
     variable* entered = vm.takevar(copy);
     vm.callstack.push_back(entered);
     vm.databasestack.push_back(*vm.savlvar);
-    variable* method = vm.findmember(*entered, run.member);
-    vm.bindmember(entered, *method, run.member);
-    method->fresh = false;
-    vm.memory.push_back(method);
+    vm.stashunmade(entered, run.member);
     advance(vm, top, run);
     return true;
 }
@@ -296,7 +293,7 @@ bool methodcallonvalue(machine& vm, const fusedrun& run, frame& top, variable& v
     variable* constant = readaheadconstant(vm, run.right);
     if (run.savesscope) vm.savlvar = vm.databasestack.back();
     if (constant != nullptr) vm.pushfresh(constant);
-    vm.unstash();
+    vm.unstashforcall();
     // As CALL itself would: the report of an error in the call points at it.
     top.current = run.laststart;
     advance(vm, top, run);

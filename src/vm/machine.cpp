@@ -100,6 +100,7 @@ void machine::unwind(std::size_t datadepth) {
     databasestack.resize(1);
     if (datastack.size() > datadepth) datastack.resize(datadepth);
     memory.clear();
+    unmademethods.clear();
     savlvar.reset();
     lastdeldatabase = scope();
     nativearguments.clear();
@@ -176,6 +177,7 @@ scope& machine::currentscope() {
 
 variable* machine::currentobject() {
     if (callstack.empty()) integritycheck(*this);
+    if (!unmademethods.empty()) makeunmademethods(callstack.back());
     return callstack.back();
 }
 

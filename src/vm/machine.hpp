@@ -256,8 +256,29 @@ public:
     void stash();
     // UNSTASH once the memory stack is known to hold something: its last value goes back to the data stack.
     void unstash() {
+        if (unmadeontop()) makeunmademethods(memory.back());
         push(memory.back());
         memory.pop_back();
+    }
+    // The same for a CALL that follows at once: a method left unmade is called as the stand-in.
+    void unstashforcall() {
+        if (unmadeontop()) return unstashstandin();
+        push(memory.back());
+        memory.pop_back();
+    }
+    // A built-in method a fused run fetched from the copy it entered, not made (see fused.cpp): the
+    // memory stack holds the copy in the method's place, at `depth` (counting from 1). Nothing can
+    // tell, since only the entered copy leads to the method, until the copy is read as the current
+    // object or the method is unstashed; then the method is made as LOADATTR would have made it.
+    struct unmademethod {
+        std::size_t depth;
+        vname name;
+    };
+    std::vector<unmademethod> unmademethods;
+    bool unmadeontop() const { return !unmademethods.empty() && unmademethods.back().depth == memory.size(); }
+    void stashunmade(variable* entered, vname name) {
+        memory.push_back(entered);
+        unmademethods.push_back({memory.size(), name});
     }
     scope& currentscope();
     variable* currentobject();
@@ -277,6 +298,12 @@ private:
     void finished(runoutcome& outcome) const;
     bool copiesalonewithmembers(const variable& value);
     variable* copywithmore(variable* value);
+    // Makes each method left unmade on `owner`, in its place on the memory stack.
+    [[gnu::noinline]] void makeunmademethods(const variable* owner);
+    [[gnu::noinline]] void unstashstandin();
+    // What a CALL of a method left unmade calls: a value outside the heap with the method's native
+    // and shape, bound and named as the method would be; the call trace shows it while it runs.
+    variable methodstandin;
     // findmember of a built-in method of a note, apart: the ordinary members' lookup stays small.
     [[gnu::noinline]] variable* findnotedmethod(variable& owner, vname name);
     // getcopy out of line, for the paths where a copy is rare and inlining it would cost every call

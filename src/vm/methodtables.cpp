@@ -80,6 +80,11 @@ variable* methodtables::materialize(heap& values, const memberset& members, std:
     }
 }
 
+void methodtables::givemethod(variable& standin, const memberset& members, vname name) const {
+    const methodtable& table = of(members.kind());
+    makemethod(standin, table.entries[static_cast<std::size_t>(table.find(name))]);
+}
+
 void methodtables::makeplain(heap& values, memberset& members) const {
     if (!members.islazy()) return;
     const methodtable& table = of(members.kind());

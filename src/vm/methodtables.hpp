@@ -61,6 +61,8 @@ public:
     variable* ifmade(heap& values, const memberset& members, std::size_t index) const {
         return members.maybemade(index) ? findmade(values, members, index) : nullptr;
     }
+    // Gives `standin` the native and shape of the note's method `name`, which it has.
+    void givemethod(variable& standin, const memberset& members, vname name) const;
     // Turns a note into an ordinary map of every method, each made.
     void makeplain(heap& values, memberset& members) const;
 
