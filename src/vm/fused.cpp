@@ -207,8 +207,9 @@ void walkpath(machine& vm, variable* object, const std::vector<pathstep>& path, 
 }
 
 // The same run without a path where o is a number, string or pointer that copies alone and m one of
-// its kind's built-in methods: LOADLOCAL pushes a copy, ENTERTOP enters that copy with the serials it
-// takes from the data stack, and LOADATTR makes m on it, each as it would alone.
+// its kind's built-in methods: LOADLOCAL pushes a copy and ENTERTOP enters it with the serials it takes
+// from the data stack, each as it would alone; m, which only the entered copy leads to, waits on the
+// memory stack unmade (see machine::unmademethod).
 bool methodcallonvalue(machine& vm, const fusedrun& run, frame& top, variable& value) {
     const memberset& members = value.attributes;
     if (!run.path.empty() || !vm.copiesalone(value) || !members.islazy() ||
