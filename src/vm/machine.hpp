@@ -265,8 +265,7 @@ public:
     // The same for a CALL that follows at once: a method left unmade is called as the stand-in.
     void unstashforcall() {
         if (unmadeontop()) return unstashstandin();
-        push(memory.back());
-        memory.pop_back();
+        unstash();
     }
     // A built-in method a fused run fetched from the copy it entered, not made (see fused.cpp): the
     // memory stack holds the copy in the method's place, at `depth` (counting from 1). Nothing can
